@@ -1,0 +1,3 @@
+#include "processor/PresettableProcessor.h"
+
+PresettableProcessor::~PresettableProcessor() = default;

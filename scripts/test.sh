@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test, editor tests under a virtual X server.
+# EMBERLASH_JUCE_DIR=<folder> builds against another JUCE 8 tree.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$ROOT/build/test"
+
+"$ROOT/scripts/setup.sh"
+
+juce_arg=()
+[ -n "${EMBERLASH_JUCE_DIR:-}" ] && juce_arg=("-DEMBERLASH_JUCE_DIR=$EMBERLASH_JUCE_DIR")
+
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug "${juce_arg[@]}"
+cmake --build "$BUILD" -j "$(nproc)"
+
+# A known screen size: the editor's sizing tests depend on it.
+xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" \
+    ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)" --timeout 600
+
+# The threads test again under ThreadSanitizer; any report fails the run.
+TSAN_BUILD="$ROOT/build/tsan"
+cmake -S "$ROOT" -B "$TSAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DEMBERLASH_SANITIZE=thread "${juce_arg[@]}"
+cmake --build "$TSAN_BUILD" --target emberlash_concurrency_tests -j "$(nproc)"
+TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$ROOT/tests/sanitizers/tsan.supp" \
+    "$TSAN_BUILD/tests/emberlash_concurrency_tests"

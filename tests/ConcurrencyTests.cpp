@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "tests/ProcessorTestUtils.h"
+
+#include <atomic>
+#include <thread>
+
+using namespace testing_support;
+
+namespace
+{
+    juce::MemoryBlock chunkFor (const juce::String& name, bool isUser, float tight)
+    {
+        EmberLashAudioProcessor source;
+        setPlain (source, "tight", tight);
+        source.setCurrentPreset (name, isUser, ! isUser);
+        juce::MemoryBlock block;
+        source.getStateInformation (block);
+        return block;
+    }
+}
+
+// The audio thread processes, a host thread restores chunks and a third thread
+// moves parameters and reads the preset display, all at once.
+TEST (Concurrency, RestoresParameterChangesAndProcessingTogether)
+{
+    const auto userChunk = chunkFor ("User Sound", true, -6.0f);
+    const auto factoryChunk = chunkFor ("Full Stack", false, 6.0f);
+
+    EmberLashAudioProcessor processor;
+    processor.prepareToPlay (48000.0, 128);
+
+    std::atomic<bool> stop { false };
+    std::atomic<int> tornDisplays { 0 };
+
+    std::thread audio ([&]
+    {
+        juce::AudioBuffer<float> buffer (2, 128);
+        juce::MidiBuffer midi;
+        int block = 0;
+        while (! stop.load())
+        {
+            for (int i = 0; i < 128; ++i)
+                for (int ch = 0; ch < 2; ++ch)
+                    buffer.setSample (ch, i, std::sin (0.01f * float (block * 128 + i)));
+            processor.processBlock (buffer, midi);
+            ++block;
+        }
+    });
+
+    std::thread host ([&]
+    {
+        for (int round = 0; round < 1000; ++round)
+        {
+            const auto& chunk = (round % 2 == 0) ? userChunk : factoryChunk;
+            processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
+            juce::MemoryBlock saved;
+            processor.getStateInformation (saved);
+        }
+    });
+
+    std::thread ui ([&]
+    {
+        for (int round = 0; round < 10000; ++round)
+        {
+            setPlain (processor, "mix", float (round % 100));
+            const auto display = processor.getCurrentPresetDisplayName();
+            if (! (display.startsWith ("User Sound") || display.startsWith ("Full Stack") || display.startsWith ("Presets")))
+                ++tornDisplays;
+            (void) processor.getInputLevel (0);
+        }
+    });
+
+    host.join();
+    ui.join();
+    stop = true;
+    audio.join();
+
+    EXPECT_EQ (tornDisplays.load(), 0);
+
+    // The name and the user flag always come from the same chunk.
+    const auto name = processor.getCurrentPresetName();
+    const auto isUser = processor.isCurrentPresetUser();
+    EXPECT_TRUE ((name == "User Sound" && isUser) || (name == "Full Stack" && ! isUser)) << name << " " << isUser;
+
+    for (const auto& id : processor.parameterIds)
+    {
+        const auto range = processor.valueTreeState.getParameter (juce::String (id))->getNormalisableRange();
+        const auto value = processor.getParameterValue (juce::String (id));
+        EXPECT_TRUE (value >= range.start && value <= range.end) << id;
+    }
+}

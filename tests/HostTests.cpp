@@ -1,0 +1,452 @@
+#include "tests/HostFixture.h"
+#include "tests/TestSupport.h"
+
+#include "processor/EmberLashAudioProcessor.h"
+
+#include <pluginterfaces/base/ipluginbase.h>
+#include <pluginterfaces/vst/ivstaudioprocessor.h>
+#include <pluginterfaces/vst/ivsteditcontroller.h>
+
+#include <dlfcn.h>
+
+#include <array>
+#include <map>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+    using namespace Steinberg;
+
+    uint32_t fourCharCode (const char* code)
+    {
+        return (uint32_t (uint8_t (code[0])) << 24) | (uint32_t (uint8_t (code[1])) << 16)
+             | (uint32_t (uint8_t (code[2])) << 8) | uint32_t (uint8_t (code[3]));
+    }
+
+    // The sixteen bytes of a class id made of four words, as the SDK lays them
+    // out on this platform.
+    std::array<uint8_t, 16> classIdBytes (uint32_t w1, uint32_t w2, uint32_t w3, uint32_t w4)
+    {
+        std::array<uint8_t, 16> bytes {};
+        auto bigEndian = [&bytes] (size_t at, uint32_t w)
+        {
+            for (size_t i = 0; i < 4; ++i)
+                bytes[at + i] = uint8_t (w >> (24 - 8 * i));
+        };
+
+       #if COM_COMPATIBLE
+        for (size_t i = 0; i < 4; ++i)
+            bytes[i] = uint8_t (w1 >> (8 * i));
+        bytes[4] = uint8_t (w2 >> 16); bytes[5] = uint8_t (w2 >> 24);
+        bytes[6] = uint8_t (w2);       bytes[7] = uint8_t (w2 >> 8);
+       #else
+        bigEndian (0, w1);
+        bigEndian (4, w2);
+       #endif
+        bigEndian (8, w3);
+        bigEndian (12, w4);
+        return bytes;
+    }
+
+    std::array<uint8_t, 16> toBytes (const TUID cid)
+    {
+        std::array<uint8_t, 16> bytes {};
+        std::memcpy (bytes.data(), cid, 16);
+        return bytes;
+    }
+
+    juce::String hex (const std::array<uint8_t, 16>& bytes)
+    {
+        return juce::String::toHexString (bytes.data(), 16, 0).toUpperCase();
+    }
+
+    // The module opened directly, so that the factory answers can be read
+    // exactly as a VST3 host reads them.
+    struct OpenedModule
+    {
+        OpenedModule()
+        {
+            auto so = HostedPlugin::bundle().getChildFile ("Contents/x86_64-linux/Emberlash.so");
+            handle = dlopen (so.getFullPathName().toRawUTF8(), RTLD_NOW | RTLD_LOCAL);
+
+            if (handle == nullptr)
+                return;
+
+            using EntryProc = bool (*) (void*);
+            if (auto* entry = reinterpret_cast<EntryProc> (dlsym (handle, "ModuleEntry")))
+                entered = entry (handle);
+
+            using FactoryProc = IPluginFactory* (*)();
+            if (auto* getFactory = reinterpret_cast<FactoryProc> (dlsym (handle, "GetPluginFactory")))
+                factory = getFactory();
+        }
+
+        ~OpenedModule()
+        {
+            if (factory != nullptr)
+                factory->release();
+
+            if (handle != nullptr)
+            {
+                using ExitProc = bool (*)();
+                if (auto* exitProc = reinterpret_cast<ExitProc> (dlsym (handle, "ModuleExit")); exitProc != nullptr && entered)
+                    exitProc();
+
+                dlclose (handle);
+            }
+        }
+
+        void* handle = nullptr;
+        bool entered = false;
+        IPluginFactory* factory = nullptr;
+    };
+
+    // moduleinfo.json carries trailing commas, which JUCE's JSON parser refuses.
+    juce::var readModuleInfo()
+    {
+        auto text = HostedPlugin::bundle().getChildFile ("Contents/Resources/moduleinfo.json").loadFileAsString();
+        juce::String cleaned;
+        auto* p = text.toRawUTF8();
+        const auto length = (int) std::strlen (p);
+
+        for (int i = 0; i < length; ++i)
+        {
+            if (p[i] == ',')
+            {
+                int j = i + 1;
+                while (j < length && std::isspace ((unsigned char) p[j]))
+                    ++j;
+                if (j < length && (p[j] == '}' || p[j] == ']'))
+                    continue;
+            }
+            cleaned << juce::String::charToString ((juce::juce_wchar) (unsigned char) p[i]);
+        }
+
+        return juce::JSON::parse (cleaned);
+    }
+
+    struct ExpectedClass
+    {
+        const char* category;
+        uint32_t secondWord;
+        const char* subCategories;
+    };
+
+    const ExpectedClass expectedClasses[] {
+        { "Audio Module Class", 0x9182FAEB, "Fx" },
+        { "Component Controller Class", 0x1234ABCD, "Fx" },
+        { "Plugin Compatibility Class", 0xC0DEF00D, "" },
+    };
+
+    std::array<uint8_t, 16> expectedId (const ExpectedClass& c)
+    {
+        return classIdBytes (0xABCDEF01, c.secondWord, fourCharCode ("Vntl"), fourCharCode ("Emlh"));
+    }
+}
+
+TEST (HostIdentity, DescriptionSeenByTheHost)
+{
+    auto description = HostedPlugin::describe();
+    ASSERT_NE (description, nullptr);
+
+    EXPECT_EQ (description->name, "Emberlash");
+    EXPECT_EQ (description->manufacturerName, "Vontal Audio");
+    EXPECT_EQ (description->version, "1.0.1");
+    EXPECT_EQ (description->category, "Fx");
+    EXPECT_EQ (description->pluginFormatName, "VST3");
+    EXPECT_FALSE (description->isInstrument);
+
+    auto instance = HostedPlugin::load();
+    ASSERT_NE (instance, nullptr);
+    EXPECT_EQ (instance->getName(), "Emberlash");
+    EXPECT_EQ (instance->getTotalNumInputChannels(), 2);
+    EXPECT_EQ (instance->getTotalNumOutputChannels(), 2);
+    EXPECT_FALSE (instance->acceptsMidi());
+    EXPECT_FALSE (instance->producesMidi());
+    EXPECT_NEAR (instance->getTailLengthSeconds(), 0.4, 1e-9);
+    EXPECT_TRUE (instance->hasEditor());
+}
+
+TEST (HostIdentity, FactoryInfoAndClasses)
+{
+    OpenedModule module;
+    ASSERT_NE (module.factory, nullptr);
+
+    PFactoryInfo info;
+    ASSERT_EQ (module.factory->getFactoryInfo (&info), kResultOk);
+    EXPECT_STREQ (info.vendor, "Vontal Audio");
+    EXPECT_GT (std::strlen (info.url), 0u);
+    EXPECT_GT (std::strlen (info.email), 0u);
+    EXPECT_NE (info.flags & PFactoryInfo::kUnicode, 0);
+
+    ASSERT_EQ (module.factory->countClasses(), 3);
+
+    IPluginFactory2* factory2 = nullptr;
+    ASSERT_EQ (module.factory->queryInterface (IPluginFactory2_iid, reinterpret_cast<void**> (&factory2)), kResultOk);
+    ASSERT_NE (factory2, nullptr);
+
+    for (int i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE (i);
+        const auto& expected = expectedClasses[i];
+        PClassInfo2 c;
+        ASSERT_EQ (factory2->getClassInfo2 (i, &c), kResultOk);
+
+        EXPECT_STREQ (c.name, "Emberlash");
+        EXPECT_STREQ (c.vendor, "Vontal Audio");
+        EXPECT_STREQ (c.version, "1.0.1");
+        EXPECT_STREQ (c.sdkVersion, "VST 3.7.12");
+        EXPECT_STREQ (c.category, expected.category);
+        EXPECT_STREQ (c.subCategories, expected.subCategories);
+        EXPECT_EQ (c.classFlags, 0u);
+        EXPECT_EQ (c.cardinality, PClassInfo::kManyInstances);
+        EXPECT_EQ (hex (toBytes (c.cid)), hex (expectedId (expected)));
+    }
+
+    factory2->release();
+}
+
+TEST (HostIdentity, ModuleInfoListsTheThreeClasses)
+{
+    auto info = readModuleInfo();
+    ASSERT_TRUE (info.isObject());
+
+    EXPECT_EQ (info["Name"].toString(), "Emberlash");
+    EXPECT_EQ (info["Version"].toString(), "1.0.1");
+    EXPECT_EQ (info["Factory Info"]["Vendor"].toString(), "Vontal Audio");
+
+    auto* classes = info["Classes"].getArray();
+    ASSERT_NE (classes, nullptr);
+    ASSERT_EQ (classes->size(), 3);
+
+    for (int i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE (i);
+        const auto& c = classes->getReference (i);
+        const auto& expected = expectedClasses[i];
+        EXPECT_EQ (c["Category"].toString(), expected.category);
+        EXPECT_EQ (c["Name"].toString(), "Emberlash");
+        EXPECT_EQ (c["Vendor"].toString(), "Vontal Audio");
+        EXPECT_EQ (c["Version"].toString(), "1.0.1");
+        EXPECT_EQ (c["SDKVersion"].toString(), "VST 3.7.12");
+        // moduleinfo.json writes the id in the SDK's canonical text form.
+        EXPECT_EQ (c["CID"].toString(),
+                   juce::String::toHexString ((int) 0xABCDEF01).toUpperCase().paddedLeft ('0', 8)
+                       + juce::String::toHexString ((int) expected.secondWord).toUpperCase().paddedLeft ('0', 8)
+                       + "566E746C456D6C68");
+
+        auto* subs = c["Sub Categories"].getArray();
+        if (juce::String (expected.subCategories).isEmpty())
+            EXPECT_TRUE (subs == nullptr || subs->isEmpty());
+        else
+            ASSERT_TRUE (subs != nullptr && subs->size() == 1 && (*subs)[0].toString() == expected.subCategories);
+    }
+}
+
+TEST (HostParameters, ElevenParametersInOrderThenBypass)
+{
+    auto instance = HostedPlugin::load();
+    ASSERT_NE (instance, nullptr);
+
+    struct Expected { const char* name; float normalisedDefault; };
+    const Expected expected[] {
+        { "Power", 1.0f }, { "Mode", 0.5f }, { "Tight", 0.625f }, { "Body", 29.0f / 48.0f },
+        { "Bite", 2.0f / 3.0f }, { "Fizz", 0.6875f }, { "Air", 0.5625f }, { "Width", 0.6f },
+        { "Room", 0.25f }, { "Mix", 0.7f }, { "Output", 0.5f },
+    };
+
+    const auto& params = instance->getParameters();
+    ASSERT_EQ (params.size(), 12);
+
+    for (int i = 0; i < 11; ++i)
+    {
+        SCOPED_TRACE (expected[i].name);
+        EXPECT_EQ (params[i]->getName (100), expected[i].name);
+        EXPECT_NEAR (params[i]->getDefaultValue(), expected[i].normalisedDefault, 1e-6);
+        EXPECT_NEAR (params[i]->getValue(), expected[i].normalisedDefault, 1e-6);
+    }
+
+    auto* bypass = instance->getBypassParameter();
+    ASSERT_NE (bypass, nullptr);
+    EXPECT_EQ (bypass, params[11]);
+    EXPECT_EQ (bypass->getName (100), "Bypass");
+}
+
+TEST (HostBuses, MonoAndStereoAcceptedMixedRefused)
+{
+    auto instance = HostedPlugin::load();
+    ASSERT_NE (instance, nullptr);
+
+    auto layout = [] (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
+    {
+        juce::AudioProcessor::BusesLayout l;
+        l.inputBuses.add (in);
+        l.outputBuses.add (out);
+        return l;
+    };
+
+    const auto mono = juce::AudioChannelSet::mono();
+    const auto stereo = juce::AudioChannelSet::stereo();
+
+    EXPECT_TRUE (instance->checkBusesLayoutSupported (layout (stereo, stereo)));
+    EXPECT_TRUE (instance->checkBusesLayoutSupported (layout (mono, mono)));
+    EXPECT_FALSE (instance->checkBusesLayoutSupported (layout (stereo, mono)));
+
+    EXPECT_TRUE (instance->setBusesLayout (layout (mono, mono)));
+    EXPECT_EQ (instance->getTotalNumInputChannels(), 1);
+    EXPECT_FALSE (instance->setBusesLayout (layout (stereo, mono)));
+    EXPECT_TRUE (instance->setBusesLayout (layout (stereo, stereo)));
+    EXPECT_EQ (instance->getTotalNumOutputChannels(), 2);
+}
+
+namespace
+{
+    void fillTestSignal (juce::AudioBuffer<float>& buffer, int blockIndex)
+    {
+        for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+            for (int i = 0; i < buffer.getNumSamples(); ++i)
+            {
+                const auto n = (double) (blockIndex * buffer.getNumSamples() + i);
+                buffer.setSample (ch, i, (float) (0.6 * std::sin (n * 0.031 * (ch + 1)) + 0.3 * std::sin (n * 0.47)));
+            }
+    }
+
+    void setPlain (juce::AudioProcessorParameter& p, juce::RangedAudioParameter& reference, float plain)
+    {
+        p.setValueNotifyingHost (reference.convertTo0to1 (plain));
+    }
+}
+
+TEST (HostProcessing, HostedBlocksEqualInProcessBlocks)
+{
+    constexpr double rate = 48000.0;
+    constexpr int blockSize = 256;
+
+    auto hosted = HostedPlugin::load (rate, blockSize);
+    ASSERT_NE (hosted, nullptr);
+    EmberLashAudioProcessor local;
+
+    hosted->prepareToPlay (rate, blockSize);
+    local.prepareToPlay (rate, blockSize);
+
+    // Non-default settings on both, through the same normalised values.
+    const std::pair<const char*, float> settings[] {
+        { "mode", 2.0f }, { "tight", 6.5f }, { "bite", -3.0f }, { "fizz", -2.0f },
+        { "width", 160.0f }, { "room", 60.0f }, { "mix", 85.0f }, { "output", -4.0f },
+    };
+
+    for (const auto& [id, value] : settings)
+    {
+        auto* reference = local.valueTreeState.getParameter (id);
+        ASSERT_NE (reference, nullptr);
+        auto* remote = HostedPlugin::parameterNamed (*hosted, reference->getName (100));
+        ASSERT_NE (remote, nullptr) << id;
+        setPlain (*remote, *reference, value);
+        setPlain (*reference, *reference, value);
+    }
+
+    juce::MidiBuffer midi;
+    double maxDifference = 0.0, maxChange = 0.0;
+
+    for (int block = 0; block < 40; ++block)
+    {
+        juce::AudioBuffer<float> a (2, blockSize), b (2, blockSize);
+        fillTestSignal (a, block);
+        b.makeCopyOf (a);
+        juce::AudioBuffer<float> dry (a);
+
+        hosted->processBlock (a, midi);
+        local.processBlock (b, midi);
+
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < blockSize; ++i)
+            {
+                maxDifference = std::max (maxDifference, (double) std::abs (a.getSample (ch, i) - b.getSample (ch, i)));
+                maxChange = std::max (maxChange, (double) std::abs (a.getSample (ch, i) - dry.getSample (ch, i)));
+            }
+    }
+
+    EXPECT_LT (maxDifference, 1e-6);
+    EXPECT_GT (maxChange, 0.05) << "the hosted plug-in left the signal alone";
+    hosted->releaseResources();
+}
+
+namespace
+{
+    // The plug-in's own chunk inside the host's saved state: the host keeps it
+    // base64-encoded under "IComponent" in an XML block of its own.
+    juce::MemoryBlock componentChunk (const juce::MemoryBlock& hostState)
+    {
+        const auto* bytes = static_cast<const char*> (hostState.getData());
+        if (hostState.getSize() <= 8)
+            return {};
+
+        auto xml = juce::parseXML (juce::String::fromUTF8 (bytes + 8, (int) hostState.getSize() - 8));
+        if (xml == nullptr)
+            return {};
+
+        juce::MemoryBlock chunk;
+        if (auto* component = xml->getChildByName ("IComponent"))
+            chunk.fromBase64Encoding (component->getAllSubText());
+        return chunk;
+    }
+
+    std::map<juce::String, float> hostedValues (juce::AudioPluginInstance& instance)
+    {
+        std::map<juce::String, float> values;
+        for (auto* p : instance.getParameters())
+            values[p->getName (100)] = p->getValue();
+        return values;
+    }
+}
+
+TEST (HostState, SavedByTheHostAndRestoredIntoAFreshInstance)
+{
+    // Give the hosted plug-in a modified user preset by restoring a chunk made
+    // in-process, then move one more knob through the host.
+    EmberLashAudioProcessor local;
+    local.setCurrentPreset ("My Crunch", true, false);
+    juce::MemoryBlock initial;
+    local.getStateInformation (initial);
+
+    auto first = HostedPlugin::load();
+    ASSERT_NE (first, nullptr);
+
+    juce::MemoryBlock wrapped;
+    {
+        // A host state around our chunk, as the host itself would store it.
+        juce::XmlElement state ("VST3PluginState");
+        state.createNewChildElement ("IComponent")->addTextElement (initial.toBase64Encoding());
+        juce::AudioProcessor::copyXmlToBinary (state, wrapped);
+    }
+    first->setStateInformation (wrapped.getData(), (int) wrapped.getSize());
+
+    auto* bite = HostedPlugin::parameterNamed (*first, "Bite");
+    ASSERT_NE (bite, nullptr);
+    bite->setValueNotifyingHost (0.9f);
+    testing_support::pumpMessages (50);
+
+    juce::MemoryBlock saved;
+    first->getStateInformation (saved);
+
+    auto second = HostedPlugin::load();
+    ASSERT_NE (second, nullptr);
+    second->setStateInformation (saved.getData(), (int) saved.getSize());
+
+    const auto restoredValues = hostedValues (*second);
+    for (const auto& [name, value] : hostedValues (*first))
+        EXPECT_NEAR (restoredValues.at (name), value, 1e-5) << name;
+    EXPECT_NEAR (HostedPlugin::parameterNamed (*second, "Bite")->getValue(), 0.9f, 1e-4);
+
+    juce::MemoryBlock resaved;
+    second->getStateInformation (resaved);
+    EmberLashAudioProcessor reader;
+    const auto chunk = componentChunk (resaved);
+    reader.setStateInformation (chunk.getData(), (int) chunk.getSize());
+
+    EXPECT_EQ (reader.getCurrentPresetName(), "My Crunch");
+    EXPECT_TRUE (reader.isCurrentPresetUser());
+    EXPECT_EQ (reader.getCurrentPresetDisplayName(), "My Crunch *");
+    EXPECT_NEAR (reader.getParameterValue ("bite"), -12.0f + 24.0f * 0.9f, 0.011f);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <juce_events/juce_events.h>
+
+#include <atomic>
+
+namespace testing_support
+{
+    // Runs the message loop for a while so that timers and async callbacks fire.
+    inline void pumpMessages (int milliseconds)
+    {
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+    }
+
+    // Number of JUCE assertions logged since the program started.
+    int assertionCount();
+}
