@@ -2,6 +2,10 @@
 set(EMBERLASH_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../processor/ProductInfo.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/PresettableProcessor.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../processor/ApplicationDataFolder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../processor/PresetStorage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../processor/FactoryPresets.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../processor/ScopedSuspendProcessing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/EmberLashAudioProcessor.cpp
 )
 

@@ -1,5 +1,9 @@
 #include "processor/EmberLashAudioProcessor.h"
 
+
+
+#include "processor/ScopedSuspendProcessing.h"
+
 #include <cmath>
 
 namespace
@@ -62,6 +66,7 @@ EmberLashAudioProcessor::EmberLashAudioProcessor()
         valueTreeState.addParameterListener (juce::String (id), this);
 
     productInfo = productIdentity;
+    presetStorage.productInfo = productInfo;
 
     for (size_t i = 0; i < parameterIds.size(); ++i)
         rawParameterValues[i] = valueTreeState.getRawParameterValue (juce::String (parameterIds[i]));
@@ -243,15 +248,131 @@ void EmberLashAudioProcessor::parameterChanged (const juce::String&, float)
 }
 
 //==============================================================================
-// Preset operations, filled in with the preset files and the factory table.
+// User presets
 
-juce::StringArray EmberLashAudioProcessor::getFactoryPresetNames() { return {}; }
-juce::StringArray EmberLashAudioProcessor::getUserPresetNames() { return {}; }
-void EmberLashAudioProcessor::loadFactoryPreset (const juce::String&) {}
-bool EmberLashAudioProcessor::saveUserPreset (const juce::String&) { return false; }
-bool EmberLashAudioProcessor::loadUserPreset (const juce::String&) { return false; }
-bool EmberLashAudioProcessor::deleteUserPreset (const juce::String&) { return false; }
-bool EmberLashAudioProcessor::renameUserPreset (const juce::String&, const juce::String&) { return false; }
+juce::StringArray EmberLashAudioProcessor::getUserPresetNames()
+{
+    return presetStorage.listPresetNames();
+}
+
+bool EmberLashAudioProcessor::saveUserPreset (const juce::String& name)
+{
+    const auto state = valueTreeState.copyState();
+
+    if (! presetStorage.savePresetFile (name, state))
+        return false;
+
+    setCurrentPreset (name, true, false);
+    return true;
+}
+
+bool EmberLashAudioProcessor::loadUserPreset (const juce::String& name)
+{
+    juce::ValueTree tree;
+
+    if (! presetStorage.loadPresetFile (name, tree))
+        return false;
+
+    dropNonFiniteValues (tree);
+
+    // A user preset never changes the output level.
+    const juce::String outputId (parameterIds[outputIndex]);
+    const auto output = getParameterValue (outputId);
+
+    {
+        const ScopedSuspendProcessing suspend (*this);
+
+        restoringState.store (true);
+        valueTreeState.replaceState (tree);
+        setParameterValue (outputId, output);
+        restoringState.store (false);
+
+        setCurrentPreset (name, true, false);
+    }
+
+    return true;
+}
+
+bool EmberLashAudioProcessor::deleteUserPreset (const juce::String& name)
+{
+    if (! presetStorage.deletePresetFile (name))
+        return false;
+
+    auto& presets = static_cast<PresettableProcessor&> (*this);
+
+    if (presets.isCurrentPresetUser() && presets.getCurrentPresetName().equalsIgnoreCase (name))
+        clearCurrentPreset();
+
+    return true;
+}
+
+bool EmberLashAudioProcessor::renameUserPreset (const juce::String& oldName, const juce::String& newName)
+{
+    if (! presetStorage.renamePresetFile (oldName, newName))
+        return false;
+
+    auto& presets = static_cast<PresettableProcessor&> (*this);
+
+    if (presets.isCurrentPresetUser() && presets.getCurrentPresetName().equalsIgnoreCase (oldName))
+        setCurrentPreset (newName, true, false);
+
+    return true;
+}
+
+void EmberLashAudioProcessor::setParameterValue (const juce::String& parameterId, float plainValue)
+{
+    auto* parameter = valueTreeState.getParameter (parameterId);
+
+    if (parameter == nullptr)
+        return;
+
+    const auto& range = parameter->getNormalisableRange();
+    parameter->setValueNotifyingHost (range.convertTo0to1 (range.snapToLegalValue (plainValue)));
+}
+
+//==============================================================================
+// Factory presets
+
+juce::StringArray EmberLashAudioProcessor::getFactoryPresetNames()
+{
+    juce::StringArray names;
+
+    for (const auto& preset : factoryPresets)
+        names.add (preset.name);
+
+    return names;
+}
+
+void EmberLashAudioProcessor::loadFactoryPreset (const juce::String& name)
+{
+    restoringState.store (true);
+
+    const auto* row = &fallbackFactoryPreset;
+
+    for (const auto& preset : factoryPresets)
+    {
+        if (name == preset.name)
+        {
+            row = &preset;
+            break;
+        }
+    }
+
+    applyFactoryValues (*row);
+    restoringState.store (false);
+
+    setCurrentPreset (name, false, false);
+}
+
+void EmberLashAudioProcessor::applyFactoryValues (const FactoryPreset& preset)
+{
+    const float values[] { 1.0f, preset.mode, preset.tight, preset.body, preset.bite,
+                           preset.fizz, preset.air, preset.width, preset.room, preset.mix };
+
+    // power to mix, in layout order; output is left alone.
+    for (size_t i = 0; i < std::size (values); ++i)
+        setParameterValue (juce::String (parameterIds[i]), values[i]);
+}
 
 //==============================================================================
 // Channel voice

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <string>
 
+#include "processor/FactoryPresets.h"
+#include "processor/PresetStorage.h"
 #include "processor/PresettableProcessor.h"
 #include "processor/ProductInfo.h"
 
@@ -74,6 +76,10 @@ public:
     void setCurrentPreset (const juce::String& name, bool isUser, bool isModified);
     void clearCurrentPreset();
 
+    // Sets a parameter from a plain value, snapped to its range and step.
+    void setParameterValue (const juce::String& parameterId, float plainValue);
+    void applyFactoryValues (const FactoryPreset& preset);
+
     // Parameter listener: marks the current preset modified. Runs on whichever
     // thread changed the parameter, the audio thread included.
     void parameterChanged (const juce::String& parameterID, float newValue) override;
@@ -98,6 +104,8 @@ public:
     std::array<std::atomic<float>, 2> inputLevel { 0.0f, 0.0f };
     std::array<std::atomic<float>, 2> outputLevel { 0.0f, 0.0f };
     std::atomic<float> clipLevel { 0.0f };
+
+    PresetStorage presetStorage;
 
     juce::CriticalSection presetLock;
     juce::String currentPresetName { "Presets" };

@@ -5,6 +5,9 @@
 #include "tests/TestSupport.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <unistd.h>
 
 namespace
 {
@@ -40,6 +43,40 @@ namespace
         int atStart = 0;
         bool failed = false;
     };
+
+    // JUCE looks the window-manager protocol atoms up without creating them and
+    // then sets a property named by the missing atom, which a bare X server
+    // (Xvfb without a window manager) rejects with a fatal BadAtom error. A
+    // window manager would have created them; so does this, before JUCE first
+    // talks to the server. The connection stays open so that the server does
+    // not reset and forget them.
+    void createWindowManagerAtoms()
+    {
+        if (std::getenv ("DISPLAY") == nullptr)
+            return;
+
+        auto* x11 = dlopen ("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+
+        if (x11 == nullptr)
+            return;
+
+        using OpenDisplay = void* (*) (const char*);
+        using InternAtom = unsigned long (*) (void*, const char*, int);
+        auto openDisplay = reinterpret_cast<OpenDisplay> (dlsym (x11, "XOpenDisplay"));
+        auto internAtom = reinterpret_cast<InternAtom> (dlsym (x11, "XInternAtom"));
+
+        if (openDisplay == nullptr || internAtom == nullptr)
+            return;
+
+        auto* display = openDisplay (nullptr);
+
+        if (display == nullptr)
+            return;
+
+        for (const auto* name : { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "WM_STATE", "WM_CHANGE_STATE",
+                                  "_NET_WM_PING", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN", "_NET_WM_WINDOW_TYPE" })
+            internAtom (display, name, 0);
+    }
 }
 
 int testing_support::assertionCount() { return assertions.load(); }
@@ -47,6 +84,16 @@ int testing_support::assertionCount() { return assertions.load(); }
 int main (int argc, char** argv)
 {
     testing::InitGoogleTest (&argc, argv);
+    createWindowManagerAtoms();
+
+    // No test may touch the real user's folders: each test program gets a
+    // home of its own (tests that need a fresh one make another).
+    const auto home = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                          .getChildFile ("emberlash-test-" + juce::String (getpid()) + "-"
+                                         + juce::String::toHexString (juce::Random().nextInt64()));
+    home.getChildFile ("config").createDirectory();
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+    setenv ("XDG_CONFIG_HOME", home.getChildFile ("config").getFullPathName().toRawUTF8(), 1);
 
     AssertionLogger logger;
     juce::Logger::setCurrentLogger (&logger);
@@ -63,5 +110,6 @@ int main (int argc, char** argv)
     }
 
     juce::Logger::setCurrentLogger (nullptr);
+    home.deleteRecursively();
     return result;
 }

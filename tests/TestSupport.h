@@ -1,6 +1,7 @@
 #pragma once
 
 #include <juce_events/juce_events.h>
+#include <juce_core/juce_core.h>
 
 #include <atomic>
 
@@ -14,4 +15,15 @@ namespace testing_support
 
     // Number of JUCE assertions logged since the program started.
     int assertionCount();
+}
+
+#include <ostream>
+
+namespace juce
+{
+    // Readable failure messages for string lists.
+    inline void PrintTo (const StringArray& array, std::ostream* os)
+    {
+        *os << "[" << array.joinIntoString (" | ") << "]";
+    }
 }
