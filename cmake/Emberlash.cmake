@@ -7,6 +7,7 @@ set(EMBERLASH_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../processor/FactoryPresets.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/ScopedSuspendProcessing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/EmberLashAudioProcessor.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../editor/EmberLashGUI.cpp
 )
 
 find_package(PkgConfig REQUIRED)

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "editor/EmberLashGUI.h"
+#include "tests/TestSupport.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+
+// Reaches the panel's private controls and layout for the tests.
+struct EmberLashGUITestAccess
+{
+    explicit EmberLashGUITestAccess (EmberLashGUI& panel) : gui (panel) {}
+
+    juce::Slider& slider (size_t index)                         { return *gui.getKnobSliders()[index]; }
+    juce::TextButton& modeButton (size_t index)                 { return *gui.getModeButtons()[index]; }
+    EmberLashGUI::PowerButton& powerButton()                    { return gui.powerButton; }
+
+    EmberLashGUI::EditableValueLabel& label (size_t index)
+    {
+        std::array<EmberLashGUI::EditableValueLabel*, 9> labels {
+            &gui.tightValueLabel, &gui.bodyValueLabel, &gui.biteValueLabel, &gui.fizzValueLabel,
+            &gui.airValueLabel, &gui.widthValueLabel, &gui.roomValueLabel, &gui.mixValueLabel,
+            &gui.outputValueLabel };
+        return *labels[index];
+    }
+
+    void tick()                       { gui.timerCallback(); }
+    bool timerRunning() const         { return gui.isTimerRunning(); }
+    int timerInterval() const         { return gui.getTimerInterval(); }
+
+    juce::Rectangle<float> headerArea() const       { return gui.headerArea; }
+    juce::Rectangle<float> row2Area() const         { return gui.row2Area; }
+    juce::Rectangle<float> modeArea() const         { return gui.modeArea; }
+    juce::Rectangle<float> row1Cell (size_t i) const { return gui.row1Cells[i]; }
+    juce::Rectangle<float> row2Cell (size_t i) const { return gui.row2Cells[i]; }
+    juce::Rectangle<float> inMeterArea() const      { return gui.inMeterArea; }
+    juce::Rectangle<float> outMeterArea() const     { return gui.outMeterArea; }
+    juce::Rectangle<float> clipBarArea() const      { return gui.clipBarArea; }
+    juce::Rectangle<float> row1Box() const          { return gui.row1Box; }
+    juce::Rectangle<float> row2Box() const          { return gui.row2Box; }
+    juce::Rectangle<float> modeBox() const          { return gui.modeBox; }
+
+    EmberLashGUI& gui;
+};
+
+namespace editor_test
+{
+    enum Knob : size_t { tight, body, bite, fizz, air, width, room, mix, output };
+    enum Mode : size_t { clean, rock, modern };
+
+    inline void setPlain (EmberLashAudioProcessor& p, const juce::String& id, float plain)
+    {
+        auto* parameter = p.valueTreeState.getParameter (id);
+        ASSERT_NE (parameter, nullptr) << id;
+        parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
+    }
+
+    // Counts every value notification that a parameter sends to its listeners.
+    struct WriteCounter final : juce::AudioProcessorParameter::Listener
+    {
+        WriteCounter (EmberLashAudioProcessor& p, const juce::String& id)
+            : parameter (p.valueTreeState.getParameter (id))
+        {
+            parameter->addListener (this);
+        }
+
+        ~WriteCounter() override { parameter->removeListener (this); }
+
+        void parameterValueChanged (int, float) override { ++count; }
+        void parameterGestureChanged (int, bool) override {}
+
+        juce::AudioProcessorParameter* parameter;
+        std::atomic<int> count { 0 };
+    };
+
+    // A processor with the panel at a given size; nothing is on screen.
+    struct PanelFixture : testing::Test
+    {
+        void createPanel (int width = 1100, int height = 760)
+        {
+            panel = std::make_unique<EmberLashGUI> (processor);
+            panel->setSize (width, height);
+            access = std::make_unique<EmberLashGUITestAccess> (*panel);
+        }
+
+        // Puts the panel in a window of its own: keyboard focus, label editors
+        // and mouse input need a component that is showing.
+        void showOnDesktop()
+        {
+            panel->addToDesktop (0);
+            panel->setVisible (true);
+        }
+
+        void TearDown() override
+        {
+            access.reset();
+            panel.reset();
+        }
+
+        EmberLashAudioProcessor processor;
+        std::unique_ptr<EmberLashGUI> panel;
+        std::unique_ptr<EmberLashGUITestAccess> access;
+    };
+}
