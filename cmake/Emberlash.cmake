@@ -8,6 +8,11 @@ set(EMBERLASH_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../processor/ScopedSuspendProcessing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/EmberLashAudioProcessor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../editor/EmberLashGUI.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../editor/IconButton.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../editor/MenuBarLookAndFeel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../editor/DialogLookAndFeel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../editor/MenuBar.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../editor/EmberLashAudioProcessorEditor.cpp
 )
 
 find_package(PkgConfig REQUIRED)

@@ -1,7 +1,6 @@
 #include "processor/EmberLashAudioProcessor.h"
 
-
-
+#include "editor/EmberLashAudioProcessorEditor.h"
 #include "processor/ScopedSuspendProcessing.h"
 
 #include <cmath>
@@ -118,7 +117,7 @@ void EmberLashAudioProcessor::changeProgramName (int, const juce::String&) {}
 
 juce::AudioProcessorEditor* EmberLashAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new EmberLashAudioProcessorEditor (*this);
 }
 
 bool EmberLashAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const

@@ -450,3 +450,101 @@ TEST (HostState, SavedByTheHostAndRestoredIntoAFreshInstance)
     EXPECT_EQ (reader.getCurrentPresetDisplayName(), "My Crunch *");
     EXPECT_NEAR (reader.getParameterValue ("bite"), -12.0f + 24.0f * 0.9f, 0.011f);
 }
+
+//==============================================================================
+// The plug-in's window as a host opens it.
+#include "editor/EmberLashAudioProcessorEditor.h"
+#include "tests/TempHome.h"
+
+namespace
+{
+    // What a host's window constrainer makes of a requested size: the hosted
+    // window asks the plug-in's view for its size constraint.
+    juce::Rectangle<int> constrainedByHost (juce::AudioProcessorEditor& window, juce::Rectangle<int> request)
+    {
+        auto bounds = request;
+        window.getConstrainer()->checkBounds (bounds, window.getBounds(), {}, false, false, false, false);
+        return bounds;
+    }
+
+    EmberLashAudioProcessorEditor::Sizing sizingForThisScreen()
+    {
+        const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+        return EmberLashAudioProcessorEditor::computeSizing (display != nullptr ? display->userArea
+                                                                                : juce::Rectangle<int>(),
+                                                             ProductInfo());
+    }
+}
+
+TEST (HostEditor, OpensAtTheSizeForTheScreenAndResizesWithinTheLimits)
+{
+    testing_support::TempHome home;
+
+    auto instance = HostedPlugin::load();
+    ASSERT_NE (instance, nullptr);
+    ASSERT_TRUE (instance->hasEditor());
+
+    // The host's window around the plug-in's view; deleted before the instance.
+    std::unique_ptr<juce::AudioProcessorEditor> window (instance->createEditorIfNeeded());
+    ASSERT_NE (window, nullptr);
+
+    // The plug-in measures the same screen as this process.
+    const auto predicted = sizingForThisScreen();
+    EXPECT_EQ (predicted.size, juce::Rectangle<int> (0, 0, 1304, 810)) << "not the 1920 x 1080 test screen";
+    EXPECT_EQ (window->getLocalBounds(), predicted.size);
+    EXPECT_TRUE (window->isResizable()) << "the view does not offer itself as resizable";
+
+    const auto withinLimits = [&predicted] (juce::Rectangle<int> r) -> testing::AssertionResult
+    {
+        const auto w = r.getWidth(), h = r.getHeight();
+        if (w < predicted.minWidth || w > predicted.maxWidth || h < predicted.minHeight || h > predicted.maxHeight)
+            return testing::AssertionFailure() << r.toString() << " is outside the limits";
+        if (std::abs ((double) w - (double) h * predicted.aspectRatio) > 1.0)
+            return testing::AssertionFailure() << r.toString() << " is off the aspect ratio";
+        return testing::AssertionSuccess();
+    };
+
+    // What the host's constrainer makes of requested sizes, as the view answers.
+    struct Request { juce::Rectangle<int> asked; juce::Rectangle<int> exact; };
+    const Request requests[] = {
+        { { 0, 0, 3000, 3000 }, { 0, 0, 1700, 1056 } },
+        { { 0, 0, 1256, 780 },  { 0, 0, 1256, 780 } },
+        { { 0, 0, 1000, 1000 }, { 0, 0, 1000, 621 } },
+        { { 0, 0, 1000, 400 },  {} },
+        { { 0, 0, 100, 50 },    {} },  // the wrapper rounds 311 x 1.61 up to 501
+        { { 0, 0, 1, 1 },       {} },
+    };
+
+    for (const auto& request : requests)
+    {
+        const auto constrained = constrainedByHost (*window, request.asked);
+        EXPECT_TRUE (withinLimits (constrained)) << "asked " << request.asked.toString();
+        if (! request.exact.isEmpty())
+        {
+            EXPECT_EQ (constrained, request.exact) << "asked " << request.asked.toString();
+        }
+    }
+
+    // On screen, the host resizes the window and the view follows; showing it
+    // again reads the view's own size back.
+    window->addToDesktop (0);
+    window->setVisible (true);
+    testing_support::pumpMessages (200);
+    EXPECT_EQ (window->getLocalBounds(), predicted.size);
+
+    for (const auto& [asked, expected] : { std::pair (juce::Point<int> (1000, 1000), juce::Point<int> (1000, 621)),
+                                           std::pair (juce::Point<int> (3000, 2000), juce::Point<int> (1700, 1056)) })
+    {
+        window->setSize (asked.x, asked.y);
+        testing_support::pumpMessages (100);
+        EXPECT_EQ (window->getLocalBounds(), juce::Rectangle<int> (expected.x, expected.y)) << asked.toString();
+
+        window->setVisible (false);
+        window->setVisible (true);
+        testing_support::pumpMessages (100);
+        EXPECT_EQ (window->getLocalBounds(), juce::Rectangle<int> (expected.x, expected.y)) << "view size after " << asked.toString();
+    }
+
+    window.reset();
+    testing_support::pumpMessages (50);
+}
