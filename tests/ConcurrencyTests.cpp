@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/ProcessorTestUtils.h"
+#include "tests/TempHome.h"
+#include "tests/TestSupport.h"
 
 #include <atomic>
 #include <thread>
@@ -89,4 +91,97 @@ TEST (Concurrency, RestoresParameterChangesAndProcessingTogether)
         const auto value = processor.getParameterValue (juce::String (id));
         EXPECT_TRUE (value >= range.start && value <= range.end) << id;
     }
+}
+
+namespace
+{
+    // What the framework's wrapper does around each processing call.
+    void processLikeTheWrapper (EmberLashAudioProcessor& processor, juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+    {
+        const juce::ScopedLock lock (processor.getCallbackLock());
+
+        if (processor.isSuspended())
+            buffer.clear();
+        else
+            processor.processBlock (buffer, midi);
+    }
+}
+
+// The audio thread processes, a host thread restores and saves state, and the
+// message thread applies factory and user presets and polls the display name.
+TEST (Concurrency, PresetsStateAndProcessingTogether)
+{
+    testing_support::TempHome home;
+
+    const auto chunkA = chunkFor ("Chunk A", true, -3.0f);
+    const auto chunkB = chunkFor ("Chunk B", false, 9.0f);
+
+    EmberLashAudioProcessor processor;
+    processor.prepareToPlay (44100.0, 64);
+    setPlain (processor, "tight", 1.0f);
+    ASSERT_TRUE (processor.saveUserPreset ("User One"));
+    setPlain (processor, "tight", -8.0f);
+    ASSERT_TRUE (processor.saveUserPreset ("User Two"));
+
+    std::atomic<bool> stop { false };
+    std::atomic<int> blocks { 0 };
+
+    std::thread audio ([&]
+    {
+        juce::AudioBuffer<float> buffer (2, 64);
+        juce::MidiBuffer midi;
+        while (! stop.load())
+        {
+            for (int i = 0; i < 64; ++i)
+                for (int ch = 0; ch < 2; ++ch)
+                    buffer.setSample (ch, i, 0.5f * std::sin (0.02f * float (blocks.load() * 64 + i)));
+            processLikeTheWrapper (processor, buffer, midi);
+            ++blocks;
+        }
+    });
+
+    std::thread host ([&]
+    {
+        for (int round = 0; round < 400; ++round)
+        {
+            const auto& chunk = (round % 2 == 0) ? chunkA : chunkB;
+            processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
+            juce::MemoryBlock saved;
+            processor.getStateInformation (saved);
+            EmberLashAudioProcessor reader;
+            reader.setStateInformation (saved.getData(), (int) saved.getSize());
+            EXPECT_FALSE (reader.getCurrentPresetName().isEmpty());
+        }
+    });
+
+    const auto factoryNames = processor.getFactoryPresetNames();
+    int torn = 0;
+
+    for (int round = 0; round < 400; ++round)
+    {
+        if (round % 3 == 0)
+            processor.loadUserPreset (round % 2 == 0 ? "User One" : "User Two");
+        else
+            processor.loadFactoryPreset (factoryNames[round % factoryNames.size()]);
+
+        const auto display = processor.getCurrentPresetDisplayName();
+        if (display.isEmpty())
+            ++torn;
+
+        testing_support::pumpMessages (1);
+    }
+
+    host.join();
+    stop = true;
+    audio.join();
+
+    EXPECT_EQ (torn, 0);
+    EXPECT_GT (blocks.load(), 0);
+    EXPECT_FALSE (processor.isSuspended());
+
+    const auto name = processor.getCurrentPresetName();
+    const auto isUser = processor.isCurrentPresetUser();
+    const bool consistent = (name == "Chunk A" && isUser) || (name == "Chunk B" && ! isUser)
+                         || (name.startsWith ("User ") && isUser) || (factoryNames.contains (name) && ! isUser);
+    EXPECT_TRUE (consistent) << name << " " << isUser;
 }
