@@ -1,9 +1,13 @@
 #include "processor/EmberLashAudioProcessor.h"
 
 #include "editor/EmberLashAudioProcessorEditor.h"
+
 #include "processor/ScopedSuspendProcessing.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace
 {
@@ -376,15 +380,272 @@ void EmberLashAudioProcessor::applyFactoryValues (const FactoryPreset& preset)
 //==============================================================================
 // Channel voice
 
+namespace
+{
+    forcedinline std::uint32_t bitsOf (float value) noexcept
+    {
+        std::uint32_t bits;
+        std::memcpy (&bits, &value, sizeof (bits));
+        return bits;
+    }
+
+    forcedinline float floatOf (std::uint32_t bits) noexcept
+    {
+        float value;
+        std::memcpy (&value, &bits, sizeof (value));
+        return value;
+    }
+
+    // e^x for 0 <= x <= 18, within about one ulp: a degree-6 polynomial on
+    // the remainder after taking out the power of two.
+    forcedinline float expNonNegative (float x) noexcept
+    {
+        const auto n = (int) (x * 1.44269504088896341f + 0.5f);
+        const auto fn = (float) n;
+        auto r = x - fn * 0.693359375f;
+        r = r - fn * -2.12194440e-4f;
+
+        auto p = 1.9875691500e-4f;
+        p = p * r + 1.3981999507e-3f;
+        p = p * r + 8.3334519073e-3f;
+        p = p * r + 4.1665795894e-2f;
+        p = p * r + 1.6666665459e-1f;
+        p = p * r + 5.0000001201e-1f;
+        p = p * (r * r) + r + 1.0f;
+
+        return p * floatOf ((std::uint32_t) (n + 127) << 23);
+    }
+
+    // tanh within 9e-8 of the exact value for every float (checked over all
+    // of them; the C library's tanhf here is within 1.1e-7), without branches
+    // so that loops over it vectorise: below 0.5 the odd series up to x^15,
+    // above it 1 - 2 / (e^2|x| + 1) with |x| capped at 9, where tanh is 1 to
+    // float precision. The clamp and the choice work on the bits, because
+    // floating-point selects keep the compiler from vectorising under strict
+    // floating-point rules.
+    forcedinline float fastTanh (float x) noexcept
+    {
+        const auto bits = bitsOf (x);
+        const auto sign = bits & 0x80000000u;
+        const auto absBits = bits & 0x7fffffffu;
+        constexpr std::uint32_t nineBits = 0x41100000u, halfBits = 0x3f000000u;
+
+        const auto a = floatOf (absBits < nineBits ? absBits : nineBits);
+        const auto large = 1.0f - 2.0f / (expNonNegative (a + a) + 1.0f);
+
+        const auto a2 = a * a;
+        auto p = -1.4558343870513183e-3f;
+        p = p * a2 + 3.5921280365724810e-3f;
+        p = p * a2 - 8.8632355299021966e-3f;
+        p = p * a2 + 2.1869488536155203e-2f;
+        p = p * a2 - 5.3968253968253968e-2f;
+        p = p * a2 + 1.3333333333333333e-1f;
+        p = p * a2 - 3.3333333333333333e-1f;
+        const auto small = a + a * a2 * p;
+
+        const auto useSmall = 0u - (std::uint32_t) (absBits < halfBits);
+        return floatOf (((bitsOf (small) & useSmall) | (bitsOf (large) & ~useSmall)) | sign);
+    }
+
+    // One step of a band filter, the framework filter's transposed direct
+    // form II with its operations in the same order.
+    template <typename BandFilter>
+    forcedinline float runBandFilter (BandFilter& f, float x) noexcept
+    {
+        const auto y = f.b0 * x + f.s1;
+        f.s1 = f.b1 * x - f.a1 * y + f.s2;
+        f.s2 = f.b2 * x - f.a2 * y;
+        return y;
+    }
+
+    // The control values one voice step uses, derived from the smoothed
+    // tight, body, bite, fizz, air and room values and the voicing.
+    struct VoiceControls
+    {
+        float tightGain, tightBlend, tightDry, tightThin;
+        float bodyGain, biteGain;
+        float fizz3300, fizz5200, air5200, air3300;
+        float drive, driveNorm;
+    };
+
+    struct TightShape
+    {
+        float gain, blend, dry, thin;
+    };
+
+    TightShape tightShapeFor (float tightAmount) noexcept
+    {
+        const auto t = juce::jlimit (-1.0f, 1.0f, tightAmount / 12.0f);
+        const auto tp = juce::jmax (t, 0.0f);
+        const auto tn = juce::jmin (t, 0.0f);
+        return { 1.0f + 3.6f * tp, 0.16f + 0.26f * tp, 1.0f - 0.52f * tp, 0.32f * tn };
+    }
+
+    forcedinline float saturateLowBand (float low, float gain, float blend, float dry, float thin) noexcept
+    {
+        return (fastTanh (gain * low) - low) * blend + dry * low + thin * low;
+    }
+
+    // Fizz adds both high bands when positive and takes them away, with
+    // other weights, when negative.
+    void fizzWeights (float fizz, float fizzScale, float& w3300, float& w5200) noexcept
+    {
+        const auto up = fizz / 12.0f * fizzScale;
+        const auto down = -fizz / 12.0f * fizzScale;
+        const auto positive = fizz >= 0.0f;
+        w3300 = positive ? up : -(0.75f * down);
+        w5200 = positive ? 0.55f * up : -(0.42f * down);
+    }
+
+    float driveFor (float bite, float room, float driveOffset) noexcept
+    {
+        return 1.0f + 1.35f * juce::jmax (bite, 0.0f) / 12.0f + 0.42f * room + driveOffset;
+    }
+
+    float driveNormFor (float drive) noexcept
+    {
+        return juce::jmax (fastTanh (drive), 0.001f);
+    }
+
+    VoiceControls voiceControlsFor (float tight, float body, float bite, float fizz, float air, float room,
+                                    const Voicing& v) noexcept
+    {
+        VoiceControls c {};
+        const auto shape = tightShapeFor (v.tightScale * tight);
+        c.tightGain = shape.gain;
+        c.tightBlend = shape.blend;
+        c.tightDry = shape.dry;
+        c.tightThin = shape.thin;
+        c.bodyGain = dBgain (0.7f * body) - 1.0f;
+        c.biteGain = dBgain (0.75f * bite) - 1.0f;
+        fizzWeights (fizz, v.fizzScale, c.fizz3300, c.fizz5200);
+        const auto a = air / 12.0f * v.airScale;
+        c.air5200 = 1.1f * a;
+        c.air3300 = 0.28f * a;
+        c.drive = driveFor (bite, room, v.driveOffset);
+        c.driveNorm = driveNormFor (c.drive);
+        return c;
+    }
+
+    // One output sample of a voice from its input, its five bands and its
+    // controls; body and bite weights are 0.9 and 0.78 times the voicing's scales.
+    forcedinline float voiceStep (float x, float low, float hi3300, float band340, float band2300, float hi5200,
+                     const VoiceControls& c, float bodyWeight, float biteWeight) noexcept
+    {
+        auto y = x - low + saturateLowBand (low, c.tightGain, c.tightBlend, c.tightDry, c.tightThin);
+        y = y + c.bodyGain * band340 * bodyWeight;
+        y = y + c.biteGain * band2300 * biteWeight;
+        y = y + c.fizz3300 * hi3300 + c.fizz5200 * hi5200;
+        const auto pre = y + c.air5200 * hi5200 + c.air3300 * hi3300;
+        return fastTanh (c.drive * pre) / c.driveNorm * outputTrim;
+    }
+
+    // A voice over a chunk, with the same controls for every sample.
+    void shapeVoice (const float* __restrict input, const float* __restrict low, const float* __restrict hi3300,
+                     const float* __restrict band340, const float* __restrict band2300,
+                     const float* __restrict hi5200, float* __restrict output, int numSamples,
+                     const VoiceControls controls, float bodyWeight, float biteWeight) noexcept
+    {
+        for (int i = 0; i < numSamples; ++i)
+            output[i] = voiceStep (input[i], low[i], hi3300[i], band340[i], band2300[i], hi5200[i],
+                                   controls, bodyWeight, biteWeight);
+    }
+
+    // A voice over a chunk, with controls per sample. Every array is its own
+    // parameter so that the loop vectorises without run-time overlap checks.
+    void shapeVoice (const float* __restrict input, const float* __restrict low, const float* __restrict hi3300,
+                     const float* __restrict band340, const float* __restrict band2300,
+                     const float* __restrict hi5200, float* __restrict output, int numSamples,
+                     const float* __restrict tightGain, const float* __restrict tightBlend,
+                     const float* __restrict tightDry, const float* __restrict tightThin,
+                     const float* __restrict bodyGain, const float* __restrict biteGain,
+                     const float* __restrict fizz3300, const float* __restrict fizz5200,
+                     const float* __restrict air5200, const float* __restrict air3300,
+                     const float* __restrict drive, const float* __restrict driveNorm,
+                     float bodyWeight, float biteWeight) noexcept
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const VoiceControls controls { tightGain[i], tightBlend[i], tightDry[i], tightThin[i],
+                                           bodyGain[i], biteGain[i], fizz3300[i], fizz5200[i],
+                                           air5200[i], air3300[i], drive[i], driveNorm[i] };
+            output[i] = voiceStep (input[i], low[i], hi3300[i], band340[i], band2300[i], hi5200[i],
+                                   controls, bodyWeight, biteWeight);
+        }
+    }
+
+    void driveNorms (const float* __restrict drive, float* __restrict norms, int numSamples) noexcept
+    {
+        for (int i = 0; i < numSamples; ++i)
+            norms[i] = juce::jmax (fastTanh (drive[i]), 0.001f);
+    }
+
+    // The next numSamples values of a smoother; false when it was not ramping,
+    // so that all of them equal its target.
+    bool fillSmoothed (juce::SmoothedValue<float>& smoother, float* values, int numSamples) noexcept
+    {
+        if (! smoother.isSmoothing())
+        {
+            std::fill (values, values + numSamples, smoother.getTargetValue());
+            return false;
+        }
+
+        // A local copy keeps the ramp's state in registers over the loop.
+        auto local = smoother;
+
+        for (int i = 0; i < numSamples; ++i)
+            values[i] = local.getNextValue();
+
+        smoother = local;
+        return true;
+    }
+
+    // Width, mix and output gain on the reverb's output (left and right hold
+    // it and receive the wet signal), then the power crossfade into out.
+    void finishChunk (const float* __restrict inL, const float* __restrict inR, float* __restrict left,
+                      float* __restrict right, float* __restrict outL, float* __restrict outR,
+                      const float* __restrict width, const float* __restrict mix, const float* __restrict gain,
+                      const float* __restrict power, float widthFactor, int numSamples) noexcept
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto g = juce::jlimit (0.6f, 2.0f, widthFactor * width[i]);
+            const auto mid = (left[i] + right[i]) * 0.5f;
+            const auto side = (left[i] - right[i]) * 0.5f * g;
+            const auto wetL = ((mid + side - inL[i]) * mix[i] + inL[i]) * gain[i];
+            const auto wetR = ((mid - side - inR[i]) * mix[i] + inR[i]) * gain[i];
+            left[i] = wetL;
+            right[i] = wetR;
+            outL[i] = (wetL - inL[i]) * power[i] + inL[i];
+            outR[i] = (wetR - inR[i]) * power[i] + inR[i];
+        }
+    }
+
+    // In the order of the samples, left before right, as the meters define it.
+    float clipExcess (const float* left, const float* right, int numSamples) noexcept
+    {
+        auto sum = 0.0f;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            sum += juce::jmax (std::abs (left[i]) - 0.97f, 0.0f);
+            sum += juce::jmax (std::abs (right[i]) - 0.97f, 0.0f);
+        }
+
+        return sum;
+    }
+
+    float peakMagnitude (const float* values, int numSamples) noexcept
+    {
+        const auto range = juce::FloatVectorOperations::findMinAndMax (values, numSamples);
+        return juce::jmax (-range.getStart(), range.getEnd());
+    }
+}
+
 float EmberLashAudioProcessor::shapeTight (float lowBand, float tightAmount)
 {
-    const auto t = juce::jlimit (-1.0f, 1.0f, tightAmount / 12.0f);
-    const auto tp = juce::jmax (t, 0.0f);
-    const auto tn = juce::jmin (t, 0.0f);
-
-    return (std::tanh ((1.0f + 3.6f * tp) * lowBand) - lowBand) * (0.16f + 0.26f * tp)
-         + (1.0f - 0.52f * tp) * lowBand
-         + 0.32f * tn * lowBand;
+    const auto shape = tightShapeFor (tightAmount);
+    return saturateLowBand (lowBand, shape.gain, shape.blend, shape.dry, shape.thin);
 }
 
 float EmberLashAudioProcessor::processChannelSample (float input, int channel, float tight, float body,
@@ -393,33 +654,17 @@ float EmberLashAudioProcessor::processChannelSample (float input, int channel, f
     const auto& v = voicingFor (mode);
     const auto c = (size_t) channel;
 
-    const auto low     = lowPass180[c].processSample (input);
-    const auto hi3300  = highPass3300[c].processSample (input);
-    const auto band340 = bandPass340[c].processSample (input);
-    const auto band2300 = bandPass2300[c].processSample (input);
-    const auto hi5200  = highPass5200[c].processSample (input);
+    auto& filters = bandFilters[c];
 
-    auto y = input - low + shapeTight (low, v.tightScale * tight);
-    y = y + (dBgain (0.7f * body) - 1.0f) * band340 * (0.9f * v.bodyScale);
-    y = y + (dBgain (0.75f * bite) - 1.0f) * band2300 * (0.78f * v.biteScale);
+    const auto low      = runBandFilter (filters[0], input);
+    const auto hi3300   = runBandFilter (filters[1], input);
+    const auto band340  = runBandFilter (filters[2], input);
+    const auto band2300 = runBandFilter (filters[3], input);
+    const auto hi5200   = runBandFilter (filters[4], input);
 
-    if (fizz >= 0.0f)
-    {
-        const auto f = fizz / 12.0f * v.fizzScale;
-        y = y + f * hi3300 + 0.55f * f * hi5200;
-    }
-    else
-    {
-        const auto f = -fizz / 12.0f * v.fizzScale;
-        y = y - 0.75f * f * hi3300 - 0.42f * f * hi5200;
-    }
-
-    const auto a = air / 12.0f * v.airScale;
-    const auto pre = y + 1.1f * a * hi5200 + 0.28f * a * hi3300;
-
-    const auto k = 1.0f + 1.35f * juce::jmax (bite, 0.0f) / 12.0f + 0.42f * room + v.driveOffset;
-
-    return std::tanh (k * pre) / juce::jmax (std::tanh (k), 0.001f) * outputTrim;
+    return voiceStep (input, low, hi3300, band340, band2300, hi5200,
+                      voiceControlsFor (tight, body, bite, fizz, air, room, v),
+                      0.9f * v.bodyScale, 0.78f * v.biteScale);
 }
 
 void EmberLashAudioProcessor::updateFilters()
@@ -442,6 +687,35 @@ void EmberLashAudioProcessor::updateFilters()
     assign (bandPass340, bp340);
     assign (bandPass2300, bp2300);
     assign (highPass5200, hp5200);
+
+    loadBandCoefficients();
+}
+
+void EmberLashAudioProcessor::loadBandCoefficients() noexcept
+{
+    const std::array<std::array<juce::dsp::IIR::Filter<float>, 2>*, 5> members {
+        &lowPass180, &highPass3300, &bandPass340, &bandPass2300, &highPass5200 };
+
+    for (size_t k = 0; k < members.size(); ++k)
+    {
+        for (size_t c = 0; c < 2; ++c)
+        {
+            const auto& coefficients = *(*members[k])[c].coefficients;
+            const auto* raw = coefficients.getRawCoefficients();
+            auto& f = bandFilters[c][k];
+
+            if (coefficients.getFilterOrder() == 2)
+            {
+                f.b0 = raw[0]; f.b1 = raw[1]; f.b2 = raw[2]; f.a1 = raw[3]; f.a2 = raw[4];
+            }
+            else
+            {
+                // The framework's first-order default, a pass-through.
+                jassert (coefficients.getFilterOrder() == 1);
+                f.b0 = raw[0]; f.b1 = raw[1]; f.b2 = 0.0f; f.a1 = raw[2]; f.a2 = 0.0f;
+            }
+        }
+    }
 }
 
 void EmberLashAudioProcessor::resetDsp()
@@ -449,6 +723,10 @@ void EmberLashAudioProcessor::resetDsp()
     for (auto* bank : { &lowPass180, &highPass3300, &bandPass340, &bandPass2300, &highPass5200 })
         for (auto& filter : *bank)
             filter.reset();
+
+    for (auto& filters : bandFilters)
+        for (auto& f : filters)
+            f.s1 = f.s2 = 0.0f;
 
     reverb.reset();
 }
@@ -532,65 +810,172 @@ void EmberLashAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
     reverbParameters.freezeMode = 0.0f;
     reverb.setParameters (reverbParameters);
 
-    float inPeak0 = 0.0f, inPeak1 = 0.0f, outPeak0 = 0.0f, outPeak1 = 0.0f, clipSum = 0.0f;
-
     const auto channelsInBuffer = juce::jmin (numInputs, buffer.getNumChannels());
     auto* left = channelsInBuffer >= 1 ? buffer.getWritePointer (0) : nullptr;
     auto* right = channelsInBuffer >= 2 ? buffer.getWritePointer (1) : nullptr;
-    const auto widthFactor = widthFactorFor (mode);
+    const auto measureRight = numInputs >= 2;
 
-    for (int i = 0; i < numSamples; ++i)
+    BlockFigures figures;
+
+    for (int start = 0; start < numSamples; start += chunkSize)
     {
-        const auto tight = smoothedTight.getNextValue();
-        const auto body = smoothedBody.getNextValue();
-        const auto bite = smoothedBite.getNextValue();
-        const auto fizz = smoothedFizz.getNextValue();
-        const auto air = smoothedAir.getNextValue();
-        const auto width = smoothedWidth.getNextValue();
-        const auto room = smoothedRoom.getNextValue();
-        const auto mix = smoothedMix.getNextValue();
-        const auto gain = smoothedOutputGain.getNextValue();
-        const auto power = smoothedPower.getNextValue();
+        const auto n = juce::jmin (chunkSize, numSamples - start);
+        const auto* inL = left != nullptr ? left + start : scratch.silence.data();
+        const auto* inR = right != nullptr ? right + start : inL;
 
-        const auto inL = left != nullptr ? left[i] : 0.0f;
-        const auto inR = right != nullptr ? right[i] : inL;
+        processChunk (inL, inR, left != nullptr ? left + start : nullptr, right != nullptr ? right + start : nullptr,
+                      n, mode, measureRight, figures);
+    }
 
-        auto l = processChannelSample (inL, 0, tight, body, bite, fizz, air, room, mode);
-        auto rr = processChannelSample (inR, 1, tight, body, bite, fizz, air, room, mode);
+    // The meter position only grows with the magnitude, so the block's
+    // highest position is that of its largest magnitude.
+    const auto inPeak0 = toMeterLevel (figures.inputPeak[0]);
+    const auto outPeak0 = toMeterLevel (figures.outputPeak[0]);
+    const auto inPeak1 = measureRight ? toMeterLevel (figures.inputPeak[1]) : 0.0f;
+    const auto outPeak1 = measureRight ? toMeterLevel (figures.outputPeak[1]) : 0.0f;
 
-        reverb.processStereo (&l, &rr, 1);
+    setMeterLevels (inPeak0, inPeak1, outPeak0, outPeak1, figures.clipSum, numInputs, numSamples);
+}
 
-        const auto g = juce::jlimit (0.6f, 2.0f, widthFactor * width);
-        const auto mid = (l + rr) * 0.5f;
-        const auto side = (l - rr) * 0.5f * g;
-        l = mid + side;
-        rr = mid - side;
+void EmberLashAudioProcessor::processChunk (const float* inL, const float* inR, float* outL, float* outR,
+                                            int numSamples, int mode, bool measureRight,
+                                            BlockFigures& figures) noexcept
+{
+    auto& s = scratch;
+    const auto n = numSamples;
 
-        const auto wetL = ((l - inL) * mix + inL) * gain;
-        const auto wetR = ((rr - inR) * mix + inR) * gain;
+    const auto tightRamps = fillSmoothed (smoothedTight, s.tight.data(), n);
+    const auto bodyRamps = fillSmoothed (smoothedBody, s.body.data(), n);
+    const auto biteRamps = fillSmoothed (smoothedBite, s.bite.data(), n);
+    const auto fizzRamps = fillSmoothed (smoothedFizz, s.fizz.data(), n);
+    const auto airRamps = fillSmoothed (smoothedAir, s.air.data(), n);
+    fillSmoothed (smoothedWidth, s.width.data(), n);
+    const auto roomRamps = fillSmoothed (smoothedRoom, s.room.data(), n);
+    fillSmoothed (smoothedMix, s.mix.data(), n);
+    fillSmoothed (smoothedOutputGain, s.gain.data(), n);
+    fillSmoothed (smoothedPower, s.power.data(), n);
 
-        clipSum += juce::jmax (std::abs (wetL) - 0.97f, 0.0f);
-        clipSum += juce::jmax (std::abs (wetR) - 0.97f, 0.0f);
+    const auto& v = voicingFor (mode);
+    const auto bodyWeight = 0.9f * v.bodyScale;
+    const auto biteWeight = 0.78f * v.biteScale;
 
-        const auto outL = (wetL - inL) * power + inL;
-        const auto outR = (wetR - inR) * power + inR;
+    if (! (tightRamps || bodyRamps || biteRamps || fizzRamps || airRamps || roomRamps))
+    {
+        // Steady controls: the tanh of the drive and the body and bite gains
+        // once for the chunk.
+        const auto controls = voiceControlsFor (s.tight[0], s.body[0], s.bite[0], s.fizz[0], s.air[0],
+                                                s.room[0], v);
 
-        if (left != nullptr)
-            left[i] = outL;
-        if (right != nullptr)
-            right[i] = outR;
-
-        inPeak0 = juce::jmax (inPeak0, toMeterLevel (inL));
-        outPeak0 = juce::jmax (outPeak0, toMeterLevel (outL));
-
-        if (numInputs >= 2)
+        for (int channel = 0; channel < 2; ++channel)
         {
-            inPeak1 = juce::jmax (inPeak1, toMeterLevel (inR));
-            outPeak1 = juce::jmax (outPeak1, toMeterLevel (outR));
+            const auto* input = channel == 0 ? inL : inR;
+            splitBands (channel, input, n);
+            shapeVoice (input, s.low.data(), s.hi3300.data(), s.band340.data(), s.band2300.data(),
+                        s.hi5200.data(), (channel == 0 ? s.left : s.right).data(), n, controls,
+                        bodyWeight, biteWeight);
+        }
+    }
+    else
+    {
+        for (int i = 0; i < n; ++i)
+        {
+            const auto shape = tightShapeFor (v.tightScale * s.tight[(size_t) i]);
+            s.tightGain[(size_t) i] = shape.gain;
+            s.tightBlend[(size_t) i] = shape.blend;
+            s.tightDry[(size_t) i] = shape.dry;
+            s.tightThin[(size_t) i] = shape.thin;
+        }
+
+        for (int i = 0; i < n; ++i)
+        {
+            fizzWeights (s.fizz[(size_t) i], v.fizzScale, s.fizz3300[(size_t) i], s.fizz5200[(size_t) i]);
+            const auto a = s.air[(size_t) i] / 12.0f * v.airScale;
+            s.air5200[(size_t) i] = 1.1f * a;
+            s.air3300[(size_t) i] = 0.28f * a;
+            s.drive[(size_t) i] = driveFor (s.bite[(size_t) i], s.room[(size_t) i], v.driveOffset);
+        }
+
+        // The power functions and the drive's tanh only for what ramps.
+        auto gainsOf = [n] (const float* controls, float* gains, float scale, bool ramps)
+        {
+            if (ramps)
+            {
+                for (int i = 0; i < n; ++i)
+                    gains[i] = dBgain (scale * controls[i]) - 1.0f;
+            }
+            else
+            {
+                std::fill (gains, gains + n, dBgain (scale * controls[0]) - 1.0f);
+            }
+        };
+
+        gainsOf (s.body.data(), s.bodyGain.data(), 0.7f, bodyRamps);
+        gainsOf (s.bite.data(), s.biteGain.data(), 0.75f, biteRamps);
+
+        if (biteRamps || roomRamps)
+            driveNorms (s.drive.data(), s.driveNorm.data(), n);
+        else
+            std::fill (s.driveNorm.begin(), s.driveNorm.begin() + n, driveNormFor (s.drive[0]));
+
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            const auto* input = channel == 0 ? inL : inR;
+            splitBands (channel, input, n);
+            shapeVoice (input, s.low.data(), s.hi3300.data(), s.band340.data(), s.band2300.data(),
+                        s.hi5200.data(), (channel == 0 ? s.left : s.right).data(), n,
+                        s.tightGain.data(), s.tightBlend.data(), s.tightDry.data(), s.tightThin.data(),
+                        s.bodyGain.data(), s.biteGain.data(), s.fizz3300.data(), s.fizz5200.data(),
+                        s.air5200.data(), s.air3300.data(), s.drive.data(), s.driveNorm.data(),
+                        bodyWeight, biteWeight);
         }
     }
 
-    setMeterLevels (inPeak0, inPeak1, outPeak0, outPeak1, clipSum, numInputs, numSamples);
+    // One call over the chunk does what one call per sample does, as the
+    // reverb's parameters stay put within the block.
+    reverb.processStereo (s.left.data(), s.right.data(), n);
+
+    finishChunk (inL, inR, s.left.data(), s.right.data(), s.outLeft.data(), s.outRight.data(), s.width.data(),
+                 s.mix.data(), s.gain.data(), s.power.data(), widthFactorFor (mode), n);
+
+    figures.clipSum += clipExcess (s.left.data(), s.right.data(), n);
+    figures.inputPeak[0] = juce::jmax (figures.inputPeak[0], peakMagnitude (inL, n));
+    figures.outputPeak[0] = juce::jmax (figures.outputPeak[0], peakMagnitude (s.outLeft.data(), n));
+
+    if (measureRight)
+    {
+        figures.inputPeak[1] = juce::jmax (figures.inputPeak[1], peakMagnitude (inR, n));
+        figures.outputPeak[1] = juce::jmax (figures.outputPeak[1], peakMagnitude (s.outRight.data(), n));
+    }
+
+    if (outL != nullptr)
+        std::copy (s.outLeft.begin(), s.outLeft.begin() + n, outL);
+
+    if (outR != nullptr)
+        std::copy (s.outRight.begin(), s.outRight.begin() + n, outR);
+}
+
+void EmberLashAudioProcessor::splitBands (int channel, const float* input, int numSamples) noexcept
+{
+    // Local copies keep the states in registers over the chunk.
+    auto filters = bandFilters[(size_t) channel];
+
+    auto* low = scratch.low.data();
+    auto* hi3300 = scratch.hi3300.data();
+    auto* band340 = scratch.band340.data();
+    auto* band2300 = scratch.band2300.data();
+    auto* hi5200 = scratch.hi5200.data();
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto x = input[i];
+        low[i] = runBandFilter (filters[0], x);
+        hi3300[i] = runBandFilter (filters[1], x);
+        band340[i] = runBandFilter (filters[2], x);
+        band2300[i] = runBandFilter (filters[3], x);
+        hi5200[i] = runBandFilter (filters[4], x);
+    }
+
+    bandFilters[(size_t) channel] = filters;
 }
 
 void EmberLashAudioProcessor::setMeterLevels (float inPeak0, float inPeak1, float outPeak0, float outPeak1,

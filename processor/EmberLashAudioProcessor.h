@@ -131,5 +131,56 @@ private:
     void setMeterLevels (float inPeak0, float inPeak1, float outPeak0, float outPeak1,
                          float clipSum, int numChannels, int numSamples) noexcept;
 
+    //==========================================================================
+    // processBlock works through a block in chunks of at most chunkSize
+    // samples, one stage at a time over the whole chunk: smoothed controls,
+    // left voice, right voice, reverb, then width, mix, gain and power. The
+    // per-sample values live in these fixed arrays, so a block of any length
+    // is processed without allocating.
+    static constexpr int chunkSize = 256;
+    using ChunkArray = std::array<float, (size_t) chunkSize>;
+
+    struct ChunkScratch
+    {
+        // The ten smoothed controls, in smoother order.
+        ChunkArray tight, body, bite, fizz, air, width, room, mix, gain, power;
+        // Voice controls per sample while their smoothers ramp.
+        ChunkArray tightGain, tightBlend, tightDry, tightThin, bodyGain, biteGain,
+                   fizz3300, fizz5200, air5200, air3300, drive, driveNorm;
+        // The five bands of the channel being voiced.
+        ChunkArray low, hi3300, band340, band2300, hi5200;
+        // Both voices (then the wet signal), the output, and zeros for a bus
+        // without input channels.
+        ChunkArray left, right, outLeft, outRight, silence;
+    };
+
+    // Peak magnitudes and the clip sum of the block so far.
+    struct BlockFigures
+    {
+        float inputPeak[2] {}, outputPeak[2] {}, clipSum = 0.0f;
+    };
+
+    void processChunk (const float* inL, const float* inR, float* outL, float* outR,
+                       int numSamples, int mode, bool measureRight, BlockFigures& figures) noexcept;
+    void splitBands (int channel, const float* input, int numSamples) noexcept;
+
+    ChunkScratch scratch {};
+
+    // The working copy of the filter bank that the voices run: per channel,
+    // the five filters in member order, each with the coefficient values of
+    // its framework filter (copied by updateFilters) and its own state. The
+    // same transposed direct form II step as the framework's filter, inlined
+    // and with the state in registers over a chunk. Pass-through until the
+    // first prepareToPlay, like the framework filters.
+    struct BandFilter
+    {
+        float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+        float s1 = 0.0f, s2 = 0.0f;
+    };
+
+    std::array<std::array<BandFilter, 5>, 2> bandFilters {};
+
+    void loadBandCoefficients() noexcept;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EmberLashAudioProcessor)
 };

@@ -1,0 +1,85 @@
+#include <benchmark/benchmark.h>
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "editor/EmberLashAudioProcessorEditor.h"
+#include "editor/EmberLashGUI.h"
+#include "processor/EmberLashAudioProcessor.h"
+
+#include <memory>
+
+// The panel's timer callback is private; the panel befriends this name.
+struct EmberLashGUITestAccess
+{
+    explicit EmberLashGUITestAccess (EmberLashGUI& panel) : gui (panel) {}
+    void tick() { gui.timerCallback(); }
+    EmberLashGUI& gui;
+};
+
+// Paints render into a software image, the way a snapshot does; no window is
+// involved, so the figures leave out the desktop's compositing.
+namespace
+{
+    void paintInto (benchmark::State& state, juce::Component& component)
+    {
+        juce::Image image (juce::Image::ARGB, component.getWidth(), component.getHeight(), true);
+
+        for (auto _ : state)
+        {
+            juce::Graphics g (image);
+            component.paintEntireComponent (g, true);
+            benchmark::ClobberMemory();
+        }
+
+        state.counters["paints/s"] = benchmark::Counter ((double) state.iterations(), benchmark::Counter::kIsRate);
+    }
+
+    void panelPaint (benchmark::State& state)
+    {
+        EmberLashAudioProcessor processor;
+        EmberLashGUI panel (processor);
+        panel.setSize ((int) state.range (0), (int) state.range (1));
+
+        if (! processor.isPowerOn())
+        {
+            state.SkipWithError ("power is off");
+            return;
+        }
+
+        paintInto (state, panel);
+    }
+
+    void editorPaint (benchmark::State& state)
+    {
+        EmberLashAudioProcessor processor;
+        EmberLashAudioProcessorEditor editor (processor);
+        editor.setSize ((int) state.range (0), (int) state.range (1));
+
+        if (editor.getWidth() != state.range (0) || editor.getHeight() != state.range (1))
+        {
+            state.SkipWithError ("the editor did not take the size");
+            return;
+        }
+
+        paintInto (state, editor);
+    }
+
+    // One tick of the panel's 33 ms timer: mode buttons, value labels and the
+    // repaint request (which, off screen, only marks the panel dirty).
+    void panelTimerTick (benchmark::State& state)
+    {
+        EmberLashAudioProcessor processor;
+        EmberLashGUI panel (processor);
+        panel.setSize (1256, 780);
+        EmberLashGUITestAccess access (panel);
+
+        for (auto _ : state)
+            access.tick();
+    }
+}
+
+BENCHMARK (panelPaint)->Name ("Editor/PanelPaint")->ArgNames ({ "w", "h" })
+    ->Args ({ 1256, 780 })->Args ({ 1700, 1056 })->Unit (benchmark::kMillisecond);
+BENCHMARK (editorPaint)->Name ("Editor/WindowPaint")->ArgNames ({ "w", "h" })
+    ->Args ({ 1256, 780 })->Args ({ 1700, 1056 })->Unit (benchmark::kMillisecond);
+BENCHMARK (panelTimerTick)->Name ("Editor/PanelTimerTick")->Unit (benchmark::kMicrosecond);
