@@ -1,5 +1,7 @@
 #include "editor/EmberLashGUI.h"
 
+#include "processor/NumberText.h"
+
 #include <cmath>
 #include <utility>
 
@@ -276,7 +278,7 @@ void EmberLashGUI::applyValueLabelText (juce::Slider& slider, juce::String text)
 
     if (cleaned.isNotEmpty())
     {
-        auto value = cleaned.getDoubleValue();
+        auto value = NumberText::read (cleaned);
 
         // "nan" passes both range comparisons; it is ignored like an empty text.
         if (! std::isnan (value))

@@ -2,7 +2,9 @@
 
 #include "editor/EmberLashAudioProcessorEditor.h"
 
+#include "processor/NumberText.h"
 #include "processor/ScopedSuspendProcessing.h"
+#include "processor/StoredXml.h"
 
 #include <algorithm>
 #include <cmath>
@@ -144,16 +146,26 @@ namespace
     const juce::Identifier presetModifiedProperty ("uiCurrentPresetModified");
     const juce::String noPresetName ("Presets");
 
-    // The framework passes a stored value through unchecked, and "nan" or
-    // "inf" would reach the DSP as such. A value that is not a finite number
-    // counts as no value, so the parameter takes its default.
+    // The framework passes a stored value through unchecked: "nan" or "inf"
+    // would reach the DSP as such, and a long exponent overflows its reader.
+    // A value that is not a finite number counts as no value, so the
+    // parameter takes its default.
     void dropNonFiniteValues (juce::ValueTree& tree)
     {
         static const juce::Identifier valueProperty ("value");
 
         for (auto child : tree)
-            if (child.hasProperty (valueProperty) && ! std::isfinite ((double) child.getProperty (valueProperty)))
+        {
+            if (! child.hasProperty (valueProperty))
+                continue;
+
+            const auto text = NumberText::withBoundedExponents (child.getProperty (valueProperty).toString());
+
+            if (std::isfinite (text.getDoubleValue()))
+                child.setProperty (valueProperty, text, nullptr);
+            else
                 child.removeProperty (valueProperty, nullptr);
+        }
     }
 }
 
@@ -175,7 +187,18 @@ void EmberLashAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void EmberLashAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    auto xml = getXmlFromBinary (data, sizeInBytes);
+    // The framework's XML block: magic, text length, text. Its own reader
+    // would hand text that is not UTF-8, or nested without end, straight to
+    // the parser, so the text goes through the checked parser instead.
+    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != 0x21324356)
+        return;
+
+    const auto length = (int) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+
+    if (length <= 0)
+        return;
+
+    const auto xml = StoredXml::parse (static_cast<const char*> (data) + 8, (size_t) juce::jmin (sizeInBytes - 8, length));
 
     if (xml == nullptr)
         return;

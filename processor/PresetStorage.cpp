@@ -1,6 +1,7 @@
 #include "processor/PresetStorage.h"
 
 #include "processor/ApplicationDataFolder.h"
+#include "processor/StoredXml.h"
 
 juce::File PresetStorage::getVersionFolder() const
 {
@@ -69,8 +70,14 @@ bool PresetStorage::loadPresetFile (const juce::String& name, juce::ValueTree& t
     if (! file.existsAsFile())
         return false;
 
-    juce::XmlDocument document (file);
-    const auto element = document.getDocumentElement();
+    // Read as bytes and parsed from memory: the text is checked first, and a
+    // document in a preset file never pulls in other files.
+    juce::MemoryBlock bytes;
+
+    if (! file.loadFileAsData (bytes))
+        return false;
+
+    const auto element = StoredXml::parse (static_cast<const char*> (bytes.getData()), bytes.getSize());
 
     if (element == nullptr)
         return false;

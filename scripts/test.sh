@@ -24,3 +24,18 @@ cmake -S "$ROOT" -B "$TSAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DEMBERLASH_SANITIZE=
 cmake --build "$TSAN_BUILD" --target emberlash_concurrency_tests -j "$(nproc)"
 TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$ROOT/tests/sanitizers/tsan.supp" \
     "$TSAN_BUILD/tests/emberlash_concurrency_tests"
+
+# The unit and host tests again with AddressSanitizer and UndefinedBehavior-
+# Sanitizer; the first finding fails the run.
+ASAN_BUILD="$ROOT/build/asan"
+cmake -S "$ROOT" -B "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DEMBERLASH_SANITIZE=address \
+    -DEMBERLASH_BUILD_BENCHMARKS=OFF "${juce_arg[@]}"
+cmake --build "$ASAN_BUILD" --target emberlash_unit_tests emberlash_host_tests -j "$(nproc)"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+"$ASAN_BUILD/tests/emberlash_unit_tests"
+xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$ASAN_BUILD/tests/emberlash_host_tests"
+unset ASAN_OPTIONS UBSAN_OPTIONS
+
+# Each fuzz target for a short, bounded time.
+"$ROOT/scripts/fuzz.sh" 30

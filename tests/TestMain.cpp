@@ -68,7 +68,8 @@ namespace
         if (openDisplay == nullptr || internAtom == nullptr)
             return;
 
-        auto* display = openDisplay (nullptr);
+        // Kept for the program's lifetime (and so reachable, not a leak).
+        static void* display = openDisplay (nullptr);
 
         if (display == nullptr)
             return;
