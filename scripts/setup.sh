@@ -23,7 +23,7 @@ PACKAGES=(
     xvfb xauth
     libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev
-    libxrandr-dev libxrender-dev
+    libxrandr-dev libxrender-dev libxtst-dev
     libflac-dev libvorbis-dev libogg-dev libjpeg-dev libpng-dev zlib1g-dev
     libharfbuzz-dev ladspa-sdk
 )

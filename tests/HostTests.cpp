@@ -548,3 +548,253 @@ TEST (HostEditor, OpensAtTheSizeForTheScreenAndResizesWithinTheLimits)
     window.reset();
     testing_support::pumpMessages (50);
 }
+
+//==============================================================================
+// One request's road through the real host: in the hosted plug-in's window
+// the user picks a factory preset from the Presets menu with the mouse while
+// the host keeps processing, then turns a knob. The plug-in runs its own copy
+// of the framework, so it is driven through the X server as a person would.
+#include "editor/IconButton.h"
+#include "tests/XInput.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace
+{
+    // Feeds blocks through the hosted instance, as a host's audio thread does.
+    struct HostAudioThread
+    {
+        explicit HostAudioThread (juce::AudioPluginInstance& p) : plugin (p), worker ([this] { run(); }) {}
+
+        ~HostAudioThread()
+        {
+            stop = true;
+            worker.join();
+        }
+
+        void run()
+        {
+            juce::AudioBuffer<float> buffer (2, 512);
+            juce::MidiBuffer midi;
+            juce::Random random (7);
+
+            while (! stop)
+            {
+                for (int ch = 0; ch < 2; ++ch)
+                    for (int i = 0; i < buffer.getNumSamples(); ++i)
+                        buffer.setSample (ch, i, 0.2f * (2.0f * random.nextFloat() - 1.0f));
+
+                plugin.processBlock (buffer, midi);
+                ++blocks;
+                std::this_thread::sleep_for (std::chrono::milliseconds (5));
+            }
+        }
+
+        juce::AudioPluginInstance& plugin;
+        std::atomic<bool> stop { false };
+        std::atomic<int> blocks { 0 };
+        std::thread worker;
+    };
+
+    // The pointer moves in steps, the host's message loop running between
+    // them so that the plug-in sees each event.
+    void glide (juce::Point<int> from, juce::Point<int> to, int steps = 10)
+    {
+        for (int i = 1; i <= steps; ++i)
+        {
+            x_input::moveTo ({ from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps });
+            testing_support::pumpMessages (30);
+        }
+    }
+
+    void clickAt (juce::Point<int> p)
+    {
+        x_input::moveTo (p);
+        testing_support::pumpMessages (200);
+        x_input::leftButton (true);
+        testing_support::pumpMessages (100);
+        x_input::leftButton (false);
+        testing_support::pumpMessages (400);
+    }
+
+    // The current preset as the hosted plug-in's own state chunk reports it.
+    struct ReportedPreset
+    {
+        juce::String name, displayName;
+        bool isUser = false;
+    };
+
+    ReportedPreset reportedPreset (juce::AudioPluginInstance& instance)
+    {
+        juce::MemoryBlock state;
+        instance.getStateInformation (state);
+        const auto chunk = componentChunk (state);
+
+        EmberLashAudioProcessor reader;
+        reader.setStateInformation (chunk.getData(), (int) chunk.getSize());
+        return { reader.getCurrentPresetName(), reader.getCurrentPresetDisplayName(), reader.isCurrentPresetUser() };
+    }
+
+    // Mean difference per colour channel between a screenshot of the Presets
+    // button and the button drawn here with a given text over the bar's colour.
+    double differenceFromButton (const juce::Image& shot, const juce::String& text)
+    {
+        IconButton button ("Preset");
+        button.setSize (shot.getWidth(), shot.getHeight());
+        button.setText (text);
+
+        juce::Image drawn (juce::Image::RGB, shot.getWidth(), shot.getHeight(), true, juce::SoftwareImageType());
+        {
+            juce::Graphics g (drawn);
+            g.fillAll (juce::Colour (0xff0a0b0c));
+            button.paintButton (g, false, false);
+        }
+
+        double sum = 0.0;
+        for (int y = 0; y < shot.getHeight(); ++y)
+            for (int x = 0; x < shot.getWidth(); ++x)
+            {
+                const auto a = shot.getPixelAt (x, y), b = drawn.getPixelAt (x, y);
+                sum += std::abs ((int) a.getRed() - (int) b.getRed()) + std::abs ((int) a.getGreen() - (int) b.getGreen())
+                     + std::abs ((int) a.getBlue() - (int) b.getBlue());
+            }
+        return sum / (3.0 * shot.getWidth() * shot.getHeight());
+    }
+
+    // The button on the screen shows a text when it matches the button drawn
+    // here with that text, and no other of the candidates matches better.
+    testing::AssertionResult buttonShows (const juce::Image& shot, const juce::String& text,
+                                          const juce::StringArray& candidates)
+    {
+        const auto own = differenceFromButton (shot, text);
+        if (own > 2.0)
+            return testing::AssertionFailure() << "the button does not look like \"" << text << "\" (" << own << ")";
+
+        for (const auto& other : candidates)
+            if (other != text && differenceFromButton (shot, other) <= own)
+                return testing::AssertionFailure() << "the button looks as much like \"" << other << "\"";
+
+        return testing::AssertionSuccess();
+    }
+}
+
+TEST (HostPresetRoad, FactoryPresetPickedWithTheMouseThenAKnobTurned)
+{
+    ASSERT_TRUE (x_input::available()) << "needs an X server with the XTEST extension";
+    testing_support::TempHome home;
+
+    auto instance = HostedPlugin::load();
+    ASSERT_NE (instance, nullptr);
+    instance->prepareToPlay (48000.0, 512);
+
+    std::unique_ptr<juce::AudioProcessorEditor> window (instance->createEditorIfNeeded());
+    ASSERT_NE (window, nullptr);
+    window->setTopLeftPosition (40, 30);
+    window->addToDesktop (0);
+    window->setVisible (true);
+    window->toFront (true);
+    testing_support::pumpMessages (600);
+
+    HostAudioThread audio (*instance);
+
+    // Where the plug-in's controls are: the same code laid out at the same size.
+    EmberLashAudioProcessor reference;
+    EmberLashAudioProcessorEditor layout (reference);
+    layout.setSize (window->getWidth(), window->getHeight());
+    juce::Component* bar = nullptr;
+    juce::Component* panel = nullptr;
+    for (auto* child : layout.getChildren())
+    {
+        if (dynamic_cast<MenuBar*> (child) != nullptr) bar = child;
+        if (dynamic_cast<EmberLashGUI*> (child) != nullptr) panel = child;
+    }
+    ASSERT_NE (bar, nullptr);
+    ASSERT_NE (panel, nullptr);
+
+    // The Presets button is the bar's first child; the knobs are the panel's
+    // first children, in the order tight, body, bite.
+    ASSERT_NE (dynamic_cast<IconButton*> (bar->getChildComponent (0)), nullptr);
+    ASSERT_NE (dynamic_cast<juce::Slider*> (panel->getChildComponent (2)), nullptr);
+    const auto origin = window->getScreenPosition();
+    const auto presetButton = bar->getChildComponent (0)->getBounds() + bar->getPosition() + origin;
+    const auto biteKnob = panel->getChildComponent (2)->getBounds() + panel->getPosition() + origin;
+    const auto itemHeight = juce::roundToInt (0.33f * (float) bar->getHeight());
+
+    const auto mark = juce::String::fromUTF8 ("  \xe2\x96\xbe");
+    const juce::StringArray buttonTexts { "Presets" + mark, "Dark 4x12" + mark, "Dark 4x12 *" + mark };
+
+    EXPECT_TRUE (buttonShows (x_input::grab (presetButton), buttonTexts[0], buttonTexts));
+
+    auto* output = HostedPlugin::parameterNamed (*instance, reference.valueTreeState.getParameter ("output")->getName (100));
+    ASSERT_NE (output, nullptr);
+    const auto outputBefore = output->getValue();
+
+    // Open the Presets menu: a window appears below the button.
+    const auto shownBefore = x_input::shownTopLevelWindows();
+    clickAt (presetButton.getCentre());
+
+    juce::Rectangle<int> popup;
+    for (const auto& r : x_input::shownTopLevelWindows())
+        if (! shownBefore.contains (r) && r.getWidth() * r.getHeight() > popup.getWidth() * popup.getHeight())
+            popup = r;
+
+    ASSERT_FALSE (popup.isEmpty()) << "the Presets menu did not open";
+    EXPECT_GE (popup.getY(), presetButton.getBottom() - 2) << "the menu opens below the button";
+
+    // The last factory item, "Dark 4x12", is the bottom row, above the
+    // popup's two-pixel border.
+    const juce::Point<int> item (popup.getX() + popup.getWidth() / 3, popup.getBottom() - 2 - itemHeight / 2);
+    glide (presetButton.getCentre(), item);
+    clickAt (item);
+
+    for (const auto& r : x_input::shownTopLevelWindows())
+        EXPECT_TRUE (shownBefore.contains (r)) << "still shown after the choice: " << r.toString();
+
+    // The knobs follow: the host's parameters hold the preset's values, the
+    // output level is left alone.
+    const std::pair<const char*, float> darkFourByTwelve[] = {
+        { "power", 1.0f }, { "mode", 1.0f }, { "tight", 2.5f }, { "body", 2.5f }, { "bite", 1.0f },
+        { "fizz", -5.5f }, { "air", -2.0f }, { "width", 100.0f }, { "room", 14.0f }, { "mix", 79.0f },
+    };
+
+    for (const auto& [id, plain] : darkFourByTwelve)
+    {
+        auto* mine = reference.valueTreeState.getParameter (id);
+        ASSERT_NE (mine, nullptr) << id;
+        auto* hosted = HostedPlugin::parameterNamed (*instance, mine->getName (100));
+        ASSERT_NE (hosted, nullptr) << id;
+        EXPECT_NEAR (hosted->getValue(), mine->convertTo0to1 (plain), 1e-4) << id;
+    }
+    EXPECT_NEAR (output->getValue(), outputBefore, 1e-6);
+
+    // The Presets button follows: the plug-in names the preset, not modified,
+    // and the button on the screen shows it.
+    const auto afterPreset = reportedPreset (*instance);
+    EXPECT_EQ (afterPreset.name, "Dark 4x12");
+    EXPECT_FALSE (afterPreset.isUser);
+    EXPECT_EQ (afterPreset.displayName, "Dark 4x12");
+    EXPECT_TRUE (buttonShows (x_input::grab (presetButton), buttonTexts[1], buttonTexts));
+
+    // Turn the Bite knob: drag it upwards.
+    auto* bite = HostedPlugin::parameterNamed (*instance, reference.valueTreeState.getParameter ("bite")->getName (100));
+    const auto biteAtPreset = bite->getValue();
+
+    x_input::moveTo (biteKnob.getCentre());
+    testing_support::pumpMessages (200);
+    x_input::leftButton (true);
+    testing_support::pumpMessages (100);
+    glide (biteKnob.getCentre(), biteKnob.getCentre() - juce::Point<int> (0, 80));
+    x_input::leftButton (false);
+    testing_support::pumpMessages (500);
+
+    EXPECT_GT (bite->getValue(), biteAtPreset + 0.05f) << "the knob did not turn";
+
+    const auto afterKnob = reportedPreset (*instance);
+    EXPECT_EQ (afterKnob.name, "Dark 4x12");
+    EXPECT_EQ (afterKnob.displayName, "Dark 4x12 *");
+    EXPECT_TRUE (buttonShows (x_input::grab (presetButton), buttonTexts[2], buttonTexts));
+
+    EXPECT_GT (audio.blocks.load(), 50) << "the host's processing did not keep running";
+}
