@@ -3,10 +3,10 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "processor/EmberLashAudioProcessor.h"
+#include "tests/ProcessorTestUtils.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size);
@@ -32,29 +32,9 @@ namespace fuzz_support
         std::abort();
     }
 
-    inline std::map<std::string, float> snapshot (EmberLashAudioProcessor& p)
-    {
-        std::map<std::string, float> values;
-        for (const auto& id : p.parameterIds)
-            values[id] = p.getParameterValue (juce::String (id));
-        return values;
-    }
-
-    struct PresetState
-    {
-        juce::String name, displayName;
-        bool isUser;
-
-        bool operator== (const PresetState& o) const
-        {
-            return name == o.name && displayName == o.displayName && isUser == o.isUser;
-        }
-    };
-
-    inline PresetState presetState (EmberLashAudioProcessor& p)
-    {
-        return { p.getCurrentPresetName(), p.getCurrentPresetDisplayName(), p.isCurrentPresetUser() };
-    }
+    using testing_support::snapshot;
+    using testing_support::presetState;
+    using testing_support::PresetState;
 
     // Every parameter finite and inside its range, both as the audio thread
     // reads it and as the host sees it.

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     {
         if (! juce::exactlyEqual (f.processor.getParameterValue ("output"), before.at ("output")))
             fail ("a user preset changed the output level");
-        if (! (presetState (f.processor) == PresetState { "Fuzz", "Fuzz", true }))
+        if (! (presetState (f.processor) == PresetState { "Fuzz", true, "Fuzz" }))
             fail ("a loaded preset is not current");
         if (f.processor.isSuspended())
             fail ("processing left suspended");

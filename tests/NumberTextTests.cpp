@@ -35,15 +35,8 @@ TEST (NumberText, StoredValuesWithLongExponents)
     setPlain (processor, "width", 10.0f);
     setPlain (processor, "room", 50.0f);
 
-    const juce::String text ("<PARAMETERS><PARAM id=\"width\" value=\"1e99999999999\"/>"
-                             "<PARAM id=\"room\" value=\"1e-99999999999\"/></PARAMETERS>");
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    out.writeInt (0x21324356);
-    out.writeInt ((int) text.getNumBytesAsUTF8());
-    out << text;
-    out.writeByte (0);
-    out.flush();
+    const auto block = wrapChunk ("<PARAMETERS><PARAM id=\"width\" value=\"1e99999999999\"/>"
+                                  "<PARAM id=\"room\" value=\"1e-99999999999\"/></PARAMETERS>");
 
     processor.setStateInformation (block.getData(), (int) block.getSize());
     EXPECT_FLOAT_EQ (plain (processor, "width"), 120.0f) << "too large for a double: no value, the default";

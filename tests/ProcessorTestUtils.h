@@ -3,6 +3,7 @@
 #include "processor/EmberLashAudioProcessor.h"
 
 #include <map>
+#include <string>
 
 namespace testing_support
 {
@@ -12,6 +13,19 @@ namespace testing_support
         auto* parameter = p.valueTreeState.getParameter (id);
         jassert (parameter != nullptr);
         parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
+    }
+
+    // A state block in the framework's XML wrapper around the given text.
+    inline juce::MemoryBlock wrapChunk (const std::string& xmlText)
+    {
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream out (block, false);
+        out.writeInt (0x21324356);
+        out.writeInt ((int) xmlText.size());
+        out.write (xmlText.data(), xmlText.size());
+        out.writeByte (0);
+        out.flush();
+        return block;
     }
 
     inline float plain (EmberLashAudioProcessor& p, const juce::String& id)

@@ -15,18 +15,7 @@ namespace
         return block;
     }
 
-    // A block in the framework's XML wrapper around the given text.
-    juce::MemoryBlock wrap (const juce::String& xmlText)
-    {
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream out (block, false);
-        out.writeInt (0x21324356);
-        out.writeInt ((int) xmlText.getNumBytesAsUTF8());
-        out.write (xmlText.toRawUTF8(), xmlText.getNumBytesAsUTF8());
-        out.writeByte (0);
-        out.flush();
-        return block;
-    }
+    juce::MemoryBlock wrap (const juce::String& xmlText) { return wrapChunk (xmlText.toStdString()); }
 
     juce::String chunkText (const juce::String& rootAttributes, const juce::String& rootTag = "PARAMETERS")
     {

@@ -20,18 +20,6 @@ namespace
             text += "</a>";
         return text;
     }
-
-    juce::MemoryBlock chunkOf (const std::string& text)
-    {
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream out (block, false);
-        out.writeInt (0x21324356);
-        out.writeInt ((int) text.size());
-        out.write (text.data(), text.size());
-        out.writeByte (0);
-        out.flush();
-        return block;
-    }
 }
 
 TEST (StoredXml, Utf8Table)
@@ -118,7 +106,7 @@ TEST (StoredXml, HostileChunksAndPresetFilesChangeNothing)
 
     for (const auto& text : hostile)
     {
-        const auto chunk = chunkOf (text);
+        const auto chunk = wrapChunk (text);
         processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
         EXPECT_EQ (snapshot (processor), before);
         EXPECT_EQ (processor.getCurrentPresetName(), "Kept");
