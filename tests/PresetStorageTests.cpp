@@ -184,6 +184,7 @@ TEST_F (Storage, UntrustedNamesStayInsideThePresetsFolder)
     const juce::String names[] { "../x", "/etc/passwd", "a/b", "..", ".", "~/evil",
                                  juce::String::fromUTF8 ("nul\0byte", 8), "ctl\x01\x1f\x7f", "\\..\\..\\win" };
 
+    // Whatever the name became, using it must not crash.
     for (const auto& name : names)
     {
         EXPECT_TRUE (storage.savePresetFile (name, tree())) << name;
@@ -206,4 +207,27 @@ TEST_F (Storage, UntrustedNamesStayInsideThePresetsFolder)
     EXPECT_EQ (home.everything(), juce::StringArray ({ "config", "config/VontalAudio", "config/VontalAudio/Emberlash",
                                                        "config/VontalAudio/Emberlash/version_1.0.1",
                                                        "config/VontalAudio/Emberlash/version_1.0.1/Presets" }));
+}
+
+// A file copied in by hand may carry a name that is not UTF-8.
+TEST_F (Storage, FileNameThatIsNotUtf8)
+{
+    home.presets().createDirectory();
+    const std::string raw = std::string (home.presets().getFullPathName().toRawUTF8()) + "/bad\xff.xml";
+    FILE* f = std::fopen (raw.c_str(), "w");
+    ASSERT_NE (f, nullptr);
+    std::fputs ("<PARAMETERS/>", f);
+    std::fclose (f);
+
+    const auto names = storage.listPresetNames();
+    EXPECT_EQ (names.size(), 1);
+
+    // Whatever the name became, using it must not crash.
+    for (const auto& name : names)
+    {
+        juce::ValueTree t;
+        storage.loadPresetFile (name, t);
+        storage.renamePresetFile (name, "Renamed");
+        storage.deletePresetFile (name);
+    }
 }
