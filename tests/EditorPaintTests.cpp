@@ -1,6 +1,7 @@
 #include "tests/EditorTestSupport.h"
 
 #include <cmath>
+#include <cstring>
 
 using namespace editor_test;
 
@@ -448,4 +449,201 @@ TEST_F (RenderedPanel, ExtremeSizesRender)
     panel->setSize (1700, 961);
     setLevels (0.7f, 0.5f, 0.6f);
     save (render(), "panel-1700x961");
+}
+
+//==============================================================================
+// The panel copies its unchanging parts (and the knobs' bodies) from a layer
+// that it renders once, and draws only the meters and knob values each frame.
+// The copy must be indistinguishable from drawing everything.
+namespace
+{
+    // Where a paint lands: the pixel format of the target and the panel's
+    // place in it (as below a menu bar, or a repaint of one knob's area).
+    struct PaintTarget
+    {
+        const char* name;
+        juce::Image::PixelFormat format;
+        juce::Point<int> panelPosition;          // of the panel's origin in the image
+        juce::Rectangle<int> panelArea;          // the part of the panel painted; empty for all of it
+        bool clippedToArea = true;               // as a parent clips its child
+        bool servedByLayer = true;
+    };
+
+    testing::AssertionResult samePixels (const juce::Image& actual, const juce::Image& expected)
+    {
+        if (actual.getBounds() != expected.getBounds() || actual.getFormat() != expected.getFormat())
+            return testing::AssertionFailure() << "the images differ in size or format";
+
+        const juce::Image::BitmapData a (actual, juce::Image::BitmapData::readOnly);
+        const juce::Image::BitmapData e (expected, juce::Image::BitmapData::readOnly);
+        int differing = 0;
+        juce::Point<int> first;
+
+        for (int y = 0; y < actual.getHeight(); ++y)
+        {
+            if (std::memcmp (a.getLinePointer (y), e.getLinePointer (y), (size_t) (actual.getWidth() * a.pixelStride)) == 0)
+                continue;
+
+            for (int x = 0; x < actual.getWidth(); ++x)
+                if (a.getPixelColour (x, y) != e.getPixelColour (x, y) && differing++ == 0)
+                    first = { x, y };
+        }
+
+        if (differing == 0)
+            return testing::AssertionSuccess();
+
+        return testing::AssertionFailure() << differing << " pixels differ, the first at " << first.toString()
+                                           << ": " << a.getPixelColour (first.x, first.y).toDisplayString (true)
+                                           << " instead of " << e.getPixelColour (first.x, first.y).toDisplayString (true);
+    }
+
+    struct LayeredPanel : RenderedPanel
+    {
+        juce::Image paintInto (const PaintTarget& target)
+        {
+            const auto area = target.panelArea.isEmpty() ? panel->getLocalBounds() : target.panelArea;
+            juce::Image image (target.format, area.getRight() + target.panelPosition.x,
+                               area.getBottom() + target.panelPosition.y, true);
+            juce::Graphics g (image);
+            g.setOrigin (target.panelPosition);
+
+            if (target.clippedToArea)
+                g.reduceClipRegion (area);
+
+            panel->paintEntireComponent (g, true);
+            return image;
+        }
+
+        juce::Image paintDirectly (const PaintTarget& target)
+        {
+            access->setStaticLayerEnabled (false);
+            auto image = paintInto (target);
+            access->setStaticLayerEnabled (true);
+            EXPECT_FALSE (access->paintedFromStaticLayer());
+            return image;
+        }
+
+        // The layer is made on the second paint into the same kind of target.
+        juce::Image paintFromLayer (const PaintTarget& target)
+        {
+            paintInto (target);
+            auto image = paintInto (target);
+            EXPECT_EQ (access->paintedFromStaticLayer(), target.servedByLayer) << target.name;
+            return image;
+        }
+
+        void expectLayerMatchesDrawing (const PaintTarget& target)
+        {
+            SCOPED_TRACE (target.name);
+            const auto layered = paintFromLayer (target);
+            EXPECT_TRUE (samePixels (layered, paintDirectly (target)));
+        }
+
+        static PaintTarget wholePanel()   { return { "ARGB image", juce::Image::ARGB, {}, {} }; }
+    };
+}
+
+TEST_F (LayeredPanel, StaticLayerGivesExactlyThePixelsOfDrawing)
+{
+    const juce::Point<int> sizes[] { { 1100, 760 }, { 1256, 710 }, { 500, 283 }, { 1700, 961 } };
+    setPlain (processor, "mode", 2.0f);
+    setPlain (processor, "tight", 4.5f);
+    setPlain (processor, "mix", 35.0f);
+    createPanel();
+
+    for (const auto size : sizes)
+    {
+        for (const auto power : { true, false })
+        {
+            SCOPED_TRACE (testing::Message() << size.x << " x " << size.y << (power ? ", power on" : ", power off"));
+            setPlain (processor, "power", power ? 1.0f : 0.0f);
+            panel->setSize (size.x, size.y);
+            access->tick();
+            setLevels (0.48f, 0.86f, 0.4f);
+
+            // Repaints of part of the panel: its right half (through the
+            // middle of a knob), and the area round one knob, as while it is turned.
+            const auto rightHalf = panel->getLocalBounds().withTrimmedLeft (access->slider (bite).getBounds().getCentreX());
+            const auto knobArea = access->slider (body).getBounds().expanded (20);
+
+            const PaintTarget targets[] {
+                wholePanel(),
+                { "ARGB image, panel below a bar", juce::Image::ARGB, { 3, 31 }, {} },
+                { "RGB image", juce::Image::RGB, {}, {} },
+                { "right half", juce::Image::ARGB, -rightHalf.getPosition(), rightHalf },
+                { "area round a knob", juce::Image::ARGB, -knobArea.getPosition(), knobArea, true, false },
+                { "unclipped, panel below a bar", juce::Image::ARGB, { 3, 31 }, {}, false, false },
+            };
+
+            for (const auto& target : targets)
+                expectLayerMatchesDrawing (target);
+        }
+    }
+
+    // A scaled context (a high-density display, a scaled snapshot) is drawn directly.
+    panel->createComponentSnapshot (panel->getLocalBounds(), true, 2.0f);
+    EXPECT_FALSE (access->paintedFromStaticLayer());
+}
+
+TEST_F (LayeredPanel, StaticLayerFollowsSizePowerAndKnobs)
+{
+    createPanel();
+    setLevels (0.6f, 0.3f, 0.5f);
+    expectLayerMatchesDrawing (wholePanel());
+
+    const juce::Colour background (0xff14110e);
+    const auto titleInk = [&] (const juce::Image& image)
+    {
+        const auto header = access->headerArea().toNearestInt();
+        return inkOf (image, header.withWidth (header.getWidth() / 3).withTrimmedTop (header.getHeight() / 4)
+                                   .withTrimmedBottom (header.getHeight() / 3), background);
+    };
+    const auto captionInk = [&] (const juce::Image& image)
+    {
+        const auto cell = access->row2Cell (0);
+        const auto knob = panel->getKnobBounds (cell, true);
+        return inkOf (image, juce::Rectangle<float> (cell.getX(), knob.getY() - 16.0f, cell.getWidth(), 19.0f)
+                                 .toNearestInt(), background);
+    };
+
+    // Power off: the next frames show the off colours from a new layer.
+    setPlain (processor, "power", 0.0f);
+    auto off = paintFromLayer (wholePanel());
+    EXPECT_TRUE (near (titleInk (off), juce::Colour (0xffa6a29c), 8));
+    EXPECT_TRUE (near (captionInk (off), juce::Colour (0xffa09c96), 16));
+    expectSegments (off, access->inMeterArea(), 0, false);
+    EXPECT_TRUE (samePixels (off, paintDirectly (wholePanel())));
+
+    setPlain (processor, "power", 1.0f);
+    const auto on = paintFromLayer (wholePanel());
+    EXPECT_TRUE (near (titleInk (on), juce::Colour (0xffece4d8), 8));
+    EXPECT_TRUE (near (captionInk (on), juce::Colour (0xffece4d8), 16));
+    EXPECT_TRUE (samePixels (on, paintDirectly (wholePanel())));
+
+    // A new size lays everything out again.
+    panel->setSize (1256, 710);
+    const auto resized = paintFromLayer (wholePanel());
+    EXPECT_EQ (resized.getBounds(), juce::Rectangle<int> (1256, 710));
+    EXPECT_TRUE (near (titleInk (resized), juce::Colour (0xffece4d8), 8));
+    EXPECT_TRUE (samePixels (resized, paintDirectly (wholePanel())));
+
+    // Turning a knob changes only what is drawn over its base.
+    setPlain (processor, "tight", -7.0f);
+    setPlain (processor, "width", 180.0f);
+    expectLayerMatchesDrawing (wholePanel());
+
+    // A hidden knob leaves no body behind in the layer.
+    access->slider (fizz).setVisible (false);
+    expectLayerMatchesDrawing (wholePanel());
+    access->slider (fizz).setVisible (true);
+
+    // A slider painted on its own, after the panel, still draws its whole knob.
+    paintFromLayer (wholePanel());
+    auto& slider = access->slider (air);
+    const auto alone = slider.createComponentSnapshot (slider.getLocalBounds(), true, 1.0f);
+    access->setStaticLayerEnabled (false);
+    paintInto (wholePanel());
+    const auto aloneDirect = slider.createComponentSnapshot (slider.getLocalBounds(), true, 1.0f);
+    access->setStaticLayerEnabled (true);
+    EXPECT_TRUE (samePixels (alone, aloneDirect));
 }

@@ -31,6 +31,10 @@ struct EmberLashGUITestAccess
     bool timerRunning() const         { return gui.isTimerRunning(); }
     int timerInterval() const         { return gui.getTimerInterval(); }
 
+    // The panel copies its unchanging parts from a layer that it renders once.
+    void setStaticLayerEnabled (bool enabled)   { gui.staticLayerEnabled = enabled; }
+    bool paintedFromStaticLayer() const         { return gui.lastPaintUsedStaticLayer; }
+
     juce::Rectangle<float> headerArea() const       { return gui.headerArea; }
     juce::Rectangle<float> row2Area() const         { return gui.row2Area; }
     juce::Rectangle<float> modeArea() const         { return gui.modeArea; }
