@@ -25,16 +25,19 @@ cmake --build "$TSAN_BUILD" --target emberlash_concurrency_tests -j "$(nproc)"
 TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$ROOT/tests/sanitizers/tsan.supp" \
     "$TSAN_BUILD/tests/emberlash_concurrency_tests"
 
-# The unit and host tests again with AddressSanitizer and UndefinedBehavior-
-# Sanitizer; the first finding fails the run.
+# The unit, host and editor tests again with AddressSanitizer and Undefined-
+# BehaviorSanitizer; the first finding fails the run.
 ASAN_BUILD="$ROOT/build/asan"
+ASAN_TESTS=(emberlash_unit_tests emberlash_host_tests emberlash_editor_tests emberlash_window_tests
+            emberlash_preset_ui_tests)
 cmake -S "$ROOT" -B "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DEMBERLASH_SANITIZE=address \
     -DEMBERLASH_BUILD_BENCHMARKS=OFF "${juce_arg[@]}"
-cmake --build "$ASAN_BUILD" --target emberlash_unit_tests emberlash_host_tests -j "$(nproc)"
+cmake --build "$ASAN_BUILD" --target "${ASAN_TESTS[@]}" -j "$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-"$ASAN_BUILD/tests/emberlash_unit_tests"
-xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$ASAN_BUILD/tests/emberlash_host_tests"
+for test in "${ASAN_TESTS[@]}"; do
+    xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$ASAN_BUILD/tests/$test"
+done
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
 # Each fuzz target for a short, bounded time.
