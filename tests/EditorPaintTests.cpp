@@ -1,3 +1,4 @@
+#include "tests/ColourAssertions.h"
 #include "tests/EditorTestSupport.h"
 
 #include <cmath>
@@ -29,19 +30,7 @@ namespace
         ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (image, stream));
     }
 
-    testing::AssertionResult near (juce::Colour actual, juce::Colour expected, int tolerance)
-    {
-        const auto diff = [] (juce::uint8 a, juce::uint8 b) { return std::abs ((int) a - (int) b); };
-        const auto worst = juce::jmax (diff (actual.getRed(), expected.getRed()),
-                                       diff (actual.getGreen(), expected.getGreen()),
-                                       diff (actual.getBlue(), expected.getBlue()),
-                                       diff (actual.getAlpha(), expected.getAlpha()));
-        if (worst <= tolerance)
-            return testing::AssertionSuccess();
-
-        return testing::AssertionFailure() << actual.toDisplayString (true) << " is not within " << tolerance
-                                           << " of " << expected.toDisplayString (true);
-    }
+    using testing_support::near;
 
     juce::Colour pixel (const juce::Image& image, juce::Point<float> p)
     {

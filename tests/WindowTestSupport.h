@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/ColourAssertions.h"
+
 #include <gtest/gtest.h>
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -91,19 +93,7 @@ namespace window_test
         return juce::Image (juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
     }
 
-    inline testing::AssertionResult near (juce::Colour actual, juce::Colour expected, int tolerance)
-    {
-        const auto diff = [] (juce::uint8 a, juce::uint8 b) { return std::abs ((int) a - (int) b); };
-        const auto worst = juce::jmax (diff (actual.getRed(), expected.getRed()),
-                                       diff (actual.getGreen(), expected.getGreen()),
-                                       diff (actual.getBlue(), expected.getBlue()),
-                                       diff (actual.getAlpha(), expected.getAlpha()));
-        if (worst <= tolerance)
-            return testing::AssertionSuccess();
-
-        return testing::AssertionFailure() << actual.toDisplayString (true) << " is not within " << tolerance
-                                           << " of " << expected.toDisplayString (true);
-    }
+    using testing_support::near;
 
     // Horizontal extent of the pixels in an area for which a test holds; an
     // empty range when none does.
