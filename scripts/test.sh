@@ -33,12 +33,18 @@ ASAN_TESTS=(emberlash_unit_tests emberlash_host_tests emberlash_editor_tests emb
 cmake -S "$ROOT" -B "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DEMBERLASH_SANITIZE=address \
     -DEMBERLASH_BUILD_BENCHMARKS=OFF "${juce_arg[@]}"
 cmake --build "$ASAN_BUILD" --target "${ASAN_TESTS[@]}" -j "$(nproc)"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+# The host test loads and unloads the instrumented bundle, and LeakSanitizer's
+# exit-time scan of such a process has crashed on its own (a tracer fault, not
+# a leak); that process is checked for memory errors only, and the same plug-in
+# code is leak-checked in the four in-process test programs.
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 for test in "${ASAN_TESTS[@]}"; do
-    xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$ASAN_BUILD/tests/$test"
+    leaks=1
+    [ "$test" = emberlash_host_tests ] && leaks=0
+    ASAN_OPTIONS="detect_leaks=$leaks:abort_on_error=1:strict_string_checks=1" \
+        xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$ASAN_BUILD/tests/$test"
 done
-unset ASAN_OPTIONS UBSAN_OPTIONS
+unset UBSAN_OPTIONS
 
 # Each fuzz target for a short, bounded time.
 "$ROOT/scripts/fuzz.sh" 30
