@@ -106,6 +106,15 @@ namespace
             return files;
         }
 
+        // Only the given hand-made presets, each marked with its lower-cased name.
+        void startWithPresets (std::initializer_list<const char*> names)
+        {
+            for (const auto& [name, marker] : presetFiles())
+                home.presets().getChildFile (name).deleteFile();
+            for (auto* name : names)
+                writePreset (name, juce::String (name).toLowerCase());
+        }
+
         // The plain value of a parameter in a saved preset file.
         double savedValue (const juce::String& name, const juce::String& id) const
         {
@@ -450,10 +459,7 @@ TEST_F (DialogFixture, RenameOntoANameThatLeadsToAnExistingFileAsksToo)
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.typed);
-        for (const auto& [name, marker] : presetFiles())
-            home.presets().getChildFile (name).deleteFile();
-        writePreset ("A", "a");
-        writePreset ("B", "b");
+        startWithPresets ({ "A", "B" });
         writePreset ("B__backup", "older backup");
         failing.reset();
         bar->setPresettableProcessor (&failing);
@@ -530,10 +536,7 @@ TEST_F (DialogFixture, RenameOntoAnExistingPresetLosesNoFileWhateverStepFails)
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.what);
-        for (const auto& [name, marker] : presetFiles())
-            home.presets().getChildFile (name).deleteFile();
-        writePreset ("A", "a");
-        writePreset ("B", "b");
+        startWithPresets ({ "A", "B" });
 
         failing.reset();
         for (const auto& [operation, number] : c.failures)
