@@ -22,6 +22,16 @@ namespace
         return nullptr;
     }
 
+    // An editor on the desktop, shown and settled.
+    std::unique_ptr<EmberLashAudioProcessorEditor> openEditor (EmberLashAudioProcessor& processor)
+    {
+        auto editor = std::make_unique<EmberLashAudioProcessorEditor> (processor);
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+        pumpMessages (30);
+        return editor;
+    }
+
     // Checks the dialog that is modal now and hands it back.
     juce::AlertWindow* expectDialog (const juce::String& title, const juce::String& message,
                                      juce::MessageBoxIconType icon, const juce::StringArray& buttons,
@@ -818,10 +828,7 @@ TEST (PresetDialogsAfterTheEditorCloses, AnswersRunNothing)
         RecordingPresets fake;
         fake.user = c.user;
 
-        auto editor = std::make_unique<EmberLashAudioProcessorEditor> (processor);
-        editor->addToDesktop (0);
-        editor->setVisible (true);
-        pumpMessages (30);
+        auto editor = openEditor (processor);
         auto* bar = menuBarOf (*editor);
         ASSERT_NE (bar, nullptr);
         bar->setPresettableProcessor (&fake);
@@ -862,10 +869,7 @@ TEST (PresetDialogsAfterTheEditorCloses, SuccessMessageStaysThenClosesItself)
 {
     testing_support::TempHome home;
     EmberLashAudioProcessor processor;
-    auto editor = std::make_unique<EmberLashAudioProcessorEditor> (processor);
-    editor->addToDesktop (0);
-    editor->setVisible (true);
-    pumpMessages (30);
+    auto editor = openEditor (processor);
     auto* bar = menuBarOf (*editor);
     ASSERT_NE (bar, nullptr);
 
