@@ -26,6 +26,28 @@ public:
     // alert's current size.
     static void placeButtons (juce::AlertWindow& alert);
 
+    // The title and message as drawAlertBox draws them, and where.
+    struct PlacedText
+    {
+        juce::TextLayout layout;
+        juce::Rectangle<float> bounds;
+    };
+
+    // Places the alert's own layout of its title and message in its current
+    // size: centred across the window less the text area's margins, a tenth
+    // of the text area's height below its top. The text is laid out again,
+    // centred, when the alert's layout is wider than that (a dialog narrowed
+    // after its layout), when it is aligned to leave room for an icon that
+    // this look never draws, or when it would reach what lies below it; in a
+    // smaller font only when even that does not fit.
+    static PlacedText placeText (const juce::AlertWindow& alert, const juce::Rectangle<int>& textArea,
+                                 const juce::TextLayout& alertLayout);
+
+    // The width the framework gives an alert of this title, message and
+    // buttons without an icon: an alert with one is made wider for an icon
+    // that this look never draws.
+    static int getWidthWithoutIcon (const juce::AlertWindow& alert);
+
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DialogLookAndFeel)
 };

@@ -549,8 +549,10 @@ void MenuBar::centreDialog (juce::AlertWindow* dialog)
     if (target == nullptr)
         target = getTopLevelComponent();
 
+    // The dialog look draws no icon, so the width the framework keeps for one
+    // is not kept either.
     const auto area = target->getScreenBounds();
-    const auto width = juce::jmin (dialog->getWidth(), area.getWidth());
+    const auto width = juce::jmin (DialogLookAndFeel::getWidthWithoutIcon (*dialog), area.getWidth());
     const auto height = juce::jmin (juce::jmax (dialog->getHeight(), 175), area.getHeight());
 
     dialog->setBounds (dialog->getX(), dialog->getY(), width, height);

@@ -1,6 +1,7 @@
 #include "tests/WindowTestSupport.h"
 
 #include "editor/DialogLookAndFeel.h"
+#include "tests/DialogTextAssertions.h"
 
 #include <memory>
 
@@ -230,4 +231,115 @@ TEST (DialogLookAndFeelAlert, NoIconForAWarning)
             for (int x = 5; x < 40; x += 3)
                 ASSERT_LT (dialogImage.getPixelAt (x, y).getBrightness(), 0.1f) << x << ", " << y << " type " << (int) type;
     }
+}
+
+//==============================================================================
+namespace
+{
+    juce::String quoted (const juce::String& name) { return "\"" + name + "\""; }
+
+    struct AlertContent
+    {
+        const char* what;
+        juce::MessageBoxIconType icon;
+        juce::String title, message;
+        juce::StringArray buttons;
+    };
+
+    // The preset dialogs without a text field, for a preset name.
+    std::vector<AlertContent> dialogsNaming (const juce::String& name)
+    {
+        const auto warning = juce::MessageBoxIconType::WarningIcon;
+        return {
+            { "overwrite", warning, "Overwrite Preset?",
+              "A preset named " + quoted (name) + " already exists.\nDo you want to overwrite it?", { "Overwrite", "Cancel" } },
+            { "delete", warning, "Delete Preset?", "Are you sure you want to delete " + quoted (name) + "?", { "Delete", "Cancel" } },
+            { "renamed", juce::MessageBoxIconType::NoIcon, "Success",
+              "Preset " + quoted (name) + " was renamed to " + quoted (name + "2") + ".", { "OK" } },
+        };
+    }
+}
+
+TEST (DialogLookAndFeelAlert, TextLaidOutAgainForTheWidthItIsGiven)
+{
+    for (const auto& [what, name] : dialog_text::longNames())
+        for (const auto& content : dialogsNaming (name))
+        {
+            RecordingDialogLook look;
+            Alert alert (look, content.icon, content.buttons, content.title, content.message);
+            const auto natural = alert.window.getWidth();
+            const auto height = juce::jmax (alert.window.getHeight(), 175);
+
+            // As chosen, then narrowed to the smallest editors.
+            for (const int width : { natural, 500, 403 })
+            {
+                if (width > natural)
+                    continue;
+
+                SCOPED_TRACE (juce::String (content.what) + ", " + what + ", width " + juce::String (width));
+                look.placed.reset();
+                alert.paint (width, height);
+                ASSERT_TRUE (look.placed.has_value());
+                dialog_text::expectInside (alert.window, *look.placed);
+            }
+        }
+}
+
+TEST (DialogLookAndFeelAlert, TextThatFitsIsPlacedAsTheAlertLaidItOut)
+{
+    // A dialog that was not narrowed, with a name that fits: the alert's own
+    // layout, centred across its text area, a tenth of its height down.
+    RecordingDialogLook look;
+    Alert alert (look, juce::MessageBoxIconType::NoIcon, { "OK" }, "Success", "Preset \"Lead\" has been saved.");
+    alert.paint (alert.window.getWidth(), 175);
+
+    ASSERT_TRUE (look.placed.has_value() && look.given.has_value());
+    const auto& given = *look.given;
+    const auto area = look.givenArea.toFloat();
+
+    EXPECT_EQ (look.placed->bounds, juce::Rectangle<float> (area.getX() + (area.getWidth() - given.getWidth()) * 0.5f,
+                                                            area.getY() + 0.1f * area.getHeight(),
+                                                            given.getWidth(), given.getHeight()));
+    ASSERT_EQ (look.placed->layout.getNumLines(), given.getNumLines());
+    for (int i = 0; i < given.getNumLines(); ++i)
+        EXPECT_EQ (look.placed->layout.getLine (i).getLineBoundsX(), given.getLine (i).getLineBoundsX()) << i;
+}
+
+TEST (DialogLookAndFeelAlert, WarningLaidOutAsWithoutAnIcon)
+{
+    // The framework keeps room for a warning icon beside left-aligned text;
+    // this look draws no icon, so the dialog is as wide as without one and its
+    // lines are centred as they would be without one.
+    for (const auto& name : { juce::String ("Lead"), dialog_text::longNames()[0].name })
+        for (const auto& content : dialogsNaming (name))
+        {
+            if (content.icon == juce::MessageBoxIconType::NoIcon)
+                continue;
+
+            SCOPED_TRACE (juce::String (content.what) + " " + name);
+            RecordingDialogLook warningLook, plainLook;
+            Alert warning (warningLook, content.icon, content.buttons, content.title, content.message);
+            Alert plain (plainLook, juce::MessageBoxIconType::NoIcon, content.buttons, content.title, content.message);
+
+            const auto width = DialogLookAndFeel::getWidthWithoutIcon (warning.window);
+            EXPECT_EQ (width, plain.window.getWidth());
+            EXPECT_LE (width, warning.window.getWidth());
+
+            warning.paint (width, plain.window.getHeight());
+            plain.paint();
+            ASSERT_TRUE (warningLook.placed.has_value() && plainLook.placed.has_value());
+
+            const auto& a = *warningLook.placed;
+            const auto& b = *plainLook.placed;
+            EXPECT_NEAR (a.bounds.getX(), b.bounds.getX(), 0.5f);
+            EXPECT_NEAR (a.bounds.getWidth(), b.bounds.getWidth(), 0.5f);
+            ASSERT_EQ (a.layout.getNumLines(), b.layout.getNumLines());
+            for (int i = 0; i < a.layout.getNumLines(); ++i)
+            {
+                EXPECT_NEAR (a.layout.getLine (i).getLineBoundsX().getStart(), b.layout.getLine (i).getLineBoundsX().getStart(), 0.5f) << i;
+                EXPECT_EQ (a.layout.getLine (i).stringRange, b.layout.getLine (i).stringRange) << i;
+            }
+
+            dialog_text::expectInside (warning.window, a);
+        }
 }

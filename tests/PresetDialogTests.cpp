@@ -1,5 +1,7 @@
 #include "tests/PresetUiTestSupport.h"
+#include "tests/DialogTextAssertions.h"
 #include "tests/TempHome.h"
+#include "tests/WindowTestSupport.h"
 
 #include "editor/EmberLashAudioProcessorEditor.h"
 #include "processor/EmberLashAudioProcessor.h"
@@ -704,6 +706,77 @@ TEST_F (DialogFixture, DialogsAreFittedToTheEditorAndCentredOverIt)
         EXPECT_NEAR (dialog->getScreenBounds().getCentreX(), editorArea.getCentreX(), 1) << dialog->getName();
         EXPECT_NEAR (dialog->getScreenBounds().getCentreY(), editorArea.getCentreY(), 1) << dialog->getName();
         closeAllDialogs();
+    }
+}
+
+TEST_F (FakeDialogFixture, DialogsAtTheSmallestEditorsKeepTheirTextInside)
+{
+    struct Kind { const char* what; std::function<void (const juce::String&)> open; };
+    const Kind kinds[] = {
+        { "save",      [this] (const juce::String& name)
+                       {
+                           fake.currentName = name;
+                           fake.currentIsUser = true;
+                           bar->showSaveDialog();
+                       } },
+        { "rename",    [this] (const juce::String& name) { access->showRenameDialog (name); } },
+        { "overwrite", [this] (const juce::String& name) { fake.user = { name }; access->savePresetNamed (name); } },
+        { "delete",    [this] (const juce::String& name) { access->confirmDeletePreset (name); } },
+        { "renamed",   [this] (const juce::String& name) { fake.user = { name }; access->renamePresetTo (name, name + "2"); } },
+    };
+
+    const auto names = dialog_text::longNames();
+
+    // The smallest size the window allows, and the one it opens at on a display too low for that.
+    for (const auto& size : { juce::Point<int> (500, 311), juce::Point<int> (403, 250) })
+    {
+        editor->setSize (size.x, size.y);
+        const auto editorArea = editor->getScreenBounds();
+
+        for (const auto& [what, name] : { names[0], names[2] })
+            for (const auto& kind : kinds)
+            {
+                const auto shown = juce::String (kind.what) + "-" + juce::String (size.x) + "x" + juce::String (size.y)
+                                 + "-" + juce::String (what).replaceCharacter (' ', '-');
+                SCOPED_TRACE (shown);
+
+                fake.user.clear();
+                kind.open (name);
+                auto* dialog = modalDialog();
+                ASSERT_NE (dialog, nullptr);
+
+                const auto area = dialog->getScreenBounds();
+                EXPECT_TRUE (editorArea.contains (area)) << area.toString();
+                EXPECT_NEAR (area.getCentreX(), editorArea.getCentreX(), 1);
+                EXPECT_NEAR (area.getCentreY(), editorArea.getCentreY(), 1);
+
+                // Before its first paint, given the dialog look that records
+                // where it puts the text; the dialog lays itself out again for
+                // it, and is placed as before.
+                RecordingDialogLook look;
+                dialog->setLookAndFeel (&look);
+                access->centreDialog (*dialog);
+                ASSERT_EQ (dialog->getScreenBounds(), area);
+
+                const auto image = dialog->createComponentSnapshot (dialog->getLocalBounds(), true, 1.0f);
+                window_test::save (image, "dialog-" + shown);
+                ASSERT_TRUE (look.placed.has_value());
+                dialog_text::expectInside (*dialog, *look.placed);
+
+                // The text's ink lies within the margins, above the buttons
+                // and the name field's label.
+                auto limit = dialog->getButton (0)->getY();
+                if (auto* field = dialog->getTextEditor ("presetName"))
+                    limit = juce::jmin (limit, field->getY() - 14);
+
+                const auto ink = window_test::columnsWhere (image, { 3, 3, image.getWidth() - 6, limit - 3 },
+                                                            window_test::isBright);
+                ASSERT_FALSE (ink.isEmpty());
+                EXPECT_GE (ink.getStart(), (int) dialog_text::margin - 1);
+                EXPECT_LE (ink.getEnd(), image.getWidth() - (int) dialog_text::margin + 1);
+
+                closeAllDialogs();
+            }
     }
 }
 
