@@ -6,6 +6,22 @@ namespace
 {
     int nearest (float value) noexcept { return (int) std::round (value); }
 
+    // An item's highlight and text lie 4 in from its sides, the text 12 more.
+    constexpr int itemInset = 4;
+    constexpr float textInset = 12.0f;
+
+    // The sub-menu arrow: its tip 14 in from the highlight's right edge, its
+    // open side 3 further left, stroked 1.4 wide. The text of an item with a
+    // sub-menu ends 6 clear of the stroke.
+    constexpr float arrowTipInset = 14.0f;
+    constexpr float subMenuTextEndInset = arrowTipInset + 3.0f + 0.7f + 6.0f;
+
+    juce::Rectangle<int> highlightArea (const juce::Rectangle<int>& area)
+    {
+        return { area.getX() + itemInset, area.getY() + 1,
+                 juce::jmax (area.getWidth() - 2 * itemInset, 0), juce::jmax (area.getHeight() - 2, 0) };
+    }
+
     juce::Font defaultFont (float height, int style)
     {
         return juce::Font (juce::FontOptions (juce::String(), height, style));
@@ -83,9 +99,7 @@ void MenuBarLookAndFeel::drawPopupMenuItem (juce::Graphics& g, const juce::Recta
         return;
     }
 
-    const juce::Rectangle<int> r (area.getX() + 4, area.getY() + 1,
-                                  juce::jmax (area.getWidth() - 8, 0),
-                                  juce::jmax (area.getHeight() - 2, 0));
+    const auto r = highlightArea (area);
 
     if (isHighlighted)
     {
@@ -96,15 +110,12 @@ void MenuBarLookAndFeel::drawPopupMenuItem (juce::Graphics& g, const juce::Recta
     const auto textColour = isHighlighted ? juce::Colour (0xffffffff) : juce::Colour (0xf0e6eef2);
 
     g.setColour (textColour);
-    g.setFont (defaultFont (menuFontHeight, isTicked ? juce::Font::bold : juce::Font::plain));
-    g.drawText (text,
-                juce::Rectangle<float> ((float) r.getX() + 12.0f, (float) r.getY(),
-                                        juce::jmax ((float) r.getWidth() - 24.0f, 0.0f), (float) r.getHeight()),
-                juce::Justification::centredLeft, true);
+    g.setFont (getItemFont (isTicked));
+    g.drawText (text, getItemTextArea (area, hasSubMenu), juce::Justification::centredLeft, true);
 
     if (hasSubMenu)
     {
-        const auto ax = (float) (r.getRight() - 14);
+        const auto ax = (float) r.getRight() - arrowTipInset;
         const auto cy = (float) (r.getY() + r.getHeight() / 2);
 
         juce::Path chevron;
@@ -133,11 +144,35 @@ juce::Font MenuBarLookAndFeel::getPopupMenuFont()
     return defaultFont (menuFontHeight, juce::Font::plain);
 }
 
+juce::Font MenuBarLookAndFeel::getItemFont (bool isTicked) const
+{
+    return defaultFont (menuFontHeight, isTicked ? juce::Font::bold : juce::Font::plain);
+}
+
+juce::Rectangle<float> MenuBarLookAndFeel::getItemTextArea (const juce::Rectangle<int>& area, bool hasSubMenu)
+{
+    const auto r = highlightArea (area).toFloat();
+    const auto endInset = hasSubMenu ? subMenuTextEndInset : textInset;
+
+    return { r.getX() + textInset, r.getY(), juce::jmax (r.getWidth() - textInset - endInset, 0.0f), r.getHeight() };
+}
+
 void MenuBarLookAndFeel::getIdealPopupMenuItemSize (const juce::String& text, bool isSeparator,
                                                     int standardMenuItemHeight, int& idealWidth, int& idealHeight)
 {
     juce::LookAndFeel_V4::getIdealPopupMenuItemSize (text, isSeparator, standardMenuItemHeight,
                                                      idealWidth, idealHeight);
+
+    if (! isSeparator)
+    {
+        // The framework measures the text in a font no higher than the item
+        // allows, smaller than the one drawn. Wide enough for the text as
+        // drawn, bold in case the item is ticked, beside a sub-menu arrow in
+        // case it has one.
+        const auto textWidth = juce::GlyphArrangement::getStringWidth (getItemFont (true), text);
+        const auto margins = (float) (2 * itemInset) + textInset + subMenuTextEndInset;
+        idealWidth = juce::jmax (idealWidth, (int) std::ceil (textWidth + margins));
+    }
 
     idealHeight = isSeparator ? 6 : itemHeight;
 }

@@ -28,6 +28,13 @@ public:
     void getIdealPopupMenuItemSize (const juce::String& text, bool isSeparator, int standardMenuItemHeight,
                                     int& idealWidth, int& idealHeight) override;
 
+    // The font of an item's text: bold for the ticked item.
+    juce::Font getItemFont (bool isTicked) const;
+
+    // Where an item's text is drawn in the item's area: it ends well before
+    // the sub-menu arrow.
+    static juce::Rectangle<float> getItemTextArea (const juce::Rectangle<int>& area, bool hasSubMenu);
+
     float getMenuFontHeight() const noexcept    { return menuFontHeight; }
     float getHeaderFontHeight() const noexcept  { return headerFontHeight; }
     int getItemHeight() const noexcept          { return itemHeight; }

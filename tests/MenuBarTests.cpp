@@ -36,6 +36,19 @@ namespace
         return image;
     }
 
+    // Opaque where two images of one size differ, clear elsewhere.
+    juce::Image difference (const juce::Image& a, const juce::Image& b)
+    {
+        auto result = blankImage (a.getWidth(), a.getHeight());
+
+        for (int y = 0; y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                    result.setPixelAt (x, y, juce::Colours::white);
+
+        return result;
+    }
+
     bool sameImages (const juce::Image& a, const juce::Image& b)
     {
         if (a.getBounds() != b.getBounds())
@@ -470,6 +483,63 @@ TEST (MenuBarLookAndFeelDrawing, ItemHighlightTickAndSubMenuChevron)
     EXPECT_GE (chevronRows.getStart(), 11 - 4 - 1);  // centred on 1 + 21 / 2
     EXPECT_LE (chevronRows.getEnd(), 11 + 4 + 2);
     EXPECT_TRUE (columnsWhere (plain, { 150, 0, 50, 23 }, isInked).isEmpty());
+}
+
+TEST (MenuBarLookAndFeelDrawing, ItemTextFitsTheIdealWidthAndEndsBeforeTheArrow)
+{
+    const juce::String texts[] = { "Lead", "Modern High Gain", juce::String::repeatedString ("Abcdefghi ", 5) + "Xyzw",
+                                   juce::String::repeatedString ("W", 40) };
+
+    // From the bar of the lowest editor to that of the highest.
+    for (const auto barHeight : { 23.0f, 28.0f, 40.0f, 70.0f, 95.0f })
+        for (const auto& text : texts)
+            for (const auto ticked : { false, true })
+            {
+                SCOPED_TRACE (juce::String (barHeight) + " " + text + (ticked ? ", ticked" : ""));
+                MenuBarLookAndFeel lookAndFeel;
+                lookAndFeel.updateSizes (barHeight);
+
+                // The popup makes an item at least as wide as it asks for.
+                int width = 0, height = 0;
+                lookAndFeel.getIdealPopupMenuItemSize (text, false, lookAndFeel.getItemHeight(), width, height);
+                const juce::Rectangle<int> area (width, height);
+
+                // In the font it is drawn with, the text fits beside the arrow.
+                EXPECT_LE (juce::GlyphArrangement::getStringWidth (lookAndFeel.getItemFont (ticked), text),
+                           MenuBarLookAndFeel::getItemTextArea (area, true).getWidth());
+
+                const auto draw = [&] (juce::Rectangle<int> itemArea, const juce::String& itemText, bool hasSubMenu)
+                {
+                    return render (width, height, [&] (juce::Graphics& g)
+                    {
+                        lookAndFeel.drawPopupMenuItem (g, itemArea, false, true, false, ticked, hasSubMenu,
+                                                       itemText, {}, nullptr, nullptr);
+                    });
+                };
+
+                // Drawn: the whole text, as an item without limit draws it,
+                // its ink ending clear of the arrow's.
+                const auto arrow = columnsWhere (draw (area, {}, true), area, isInked);
+                const auto item = draw (area, text, true);
+                const auto whole = draw ({ 100000, height }, text, false);
+                ASSERT_FALSE (arrow.isEmpty());
+
+                const juce::Rectangle<int> textColumns (arrow.getStart(), height);
+                EXPECT_TRUE (sameImages (item.getClippedImage (textColumns), whole.getClippedImage (textColumns)));
+                EXPECT_LE (columnsWhere (whole, area, isInked).getEnd(), arrow.getStart() - 2);
+
+                // A narrower item, as a column limited by the screen makes it:
+                // the shortened text still ends clear of the arrow.
+                if (width < 150)
+                    continue;
+
+                const juce::Rectangle<int> narrow (width / 2, height);
+                const auto narrowArrow = draw (narrow, {}, true);
+                const auto narrowItem = draw (narrow, text, true);
+                const auto textInk = columnsWhere (difference (narrowItem, narrowArrow), narrow, isInked);
+                ASSERT_FALSE (textInk.isEmpty());
+                EXPECT_LE (textInk.getEnd(), columnsWhere (narrowArrow, narrow, isInked).getStart() - 2);
+            }
 }
 
 TEST (MenuBarLookAndFeelDrawing, PopupBackground)

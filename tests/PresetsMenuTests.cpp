@@ -1,5 +1,6 @@
 #include "tests/PresetUiTestSupport.h"
 #include "tests/TempHome.h"
+#include "tests/WindowTestSupport.h"
 
 #include "processor/EmberLashAudioProcessor.h"
 
@@ -289,6 +290,65 @@ TEST_F (MenuFixture, NothingWithoutAProcessor)
 
     access.handlePresetsMenuResult (1000);
     EXPECT_TRUE (fake.calls.isEmpty());
+}
+
+TEST_F (MenuFixture, LongNamesFitTheShownPopup)
+{
+    show();
+    const auto longName = juce::String::repeatedString ("Abcdefghi ", 5) + "Xyzw";
+    fake.factory = { "Studio Tight", "Factory " + longName };
+    fake.currentName = "Factory " + longName;   // ticked: drawn bold
+    fake.user = { "A", longName };
+
+    // The bar of the smallest editor, and of a large one.
+    for (const auto& size : { juce::Point<int> (500, 28), juce::Point<int> (1304, 73) })
+    {
+        SCOPED_TRACE (size.toString());
+        bar.setSize (size.x, size.y);
+        bar.showPresetsMenu();
+        pumpMessages (60);
+
+        auto* popup = openPopupWindow();
+        ASSERT_NE (popup, nullptr);
+        const auto image = popup->createComponentSnapshot (popup->getLocalBounds(), true, 1.0f);
+        window_test::save (image, "popup-long-names-bar-" + juce::String (size.y));
+
+        // Measured in the fonts drawn, the longest texts fit the text areas
+        // of the popup's one column, beside the arrow where there is one.
+        auto& look = access.menuLookAndFeel();
+        const auto border = look.getPopupMenuBorderSize();
+        const juce::Rectangle<int> item (0, 0, popup->getWidth(), look.getItemHeight());
+        EXPECT_LE (juce::GlyphArrangement::getStringWidth (look.getItemFont (true), fake.currentName),
+                   MenuBarLookAndFeel::getItemTextArea (item, false).getWidth());
+        EXPECT_LE (juce::GlyphArrangement::getStringWidth (look.getItemFont (false), longName),
+                   MenuBarLookAndFeel::getItemTextArea (item, true).getWidth());
+
+        // The bottom row, the long user preset: its text drawn whole from
+        // where the item's text starts, then a gap, then the arrow.
+        const auto rowTop = popup->getHeight() - border - look.getItemHeight();
+        std::vector<bool> inked ((size_t) popup->getWidth(), false);
+        for (int y = rowTop; y < popup->getHeight() - border; ++y)
+            for (int x = border + 1; x < popup->getWidth() - border - 1; ++x)
+                inked[(size_t) x] = inked[(size_t) x] || window_test::isBright (image.getPixelAt (x, y));
+
+        // From the right: blank, the arrow, the gap, the text.
+        const auto leftOf = [&inked] (int x, bool ink)
+        {
+            while (x > 0 && inked[(size_t) x - 1] == ink)
+                --x;
+            return x;
+        };
+        const auto arrowStart = leftOf (leftOf (popup->getWidth(), false), true);
+        const auto textEnd = leftOf (arrowStart, false);
+
+        EXPECT_GE (arrowStart - textEnd, 2) << "no gap between the text and the arrow";
+        EXPECT_GE ((float) textEnd, MenuBarLookAndFeel::getItemTextArea (item, true).getX()
+                                        + juce::GlyphArrangement::getStringWidth (look.getItemFont (false), longName) - 3.0f)
+            << "the name is cut short";
+
+        juce::PopupMenu::dismissAllActiveMenus();
+        pumpMessages (30);
+    }
 }
 
 //==============================================================================
