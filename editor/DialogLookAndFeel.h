@@ -33,13 +33,14 @@ public:
         juce::Rectangle<float> bounds;
     };
 
-    // Places the alert's own layout of its title and message in its current
-    // size: centred across the window less the text area's margins, a tenth
-    // of the text area's height below its top. The text is laid out again,
-    // centred, when the alert's layout is wider than that (a dialog narrowed
-    // after its layout), when it is aligned to leave room for an icon that
-    // this look never draws, or when it would reach what lies below it; in a
-    // smaller font only when even that does not fit.
+    // Places the title and message in the alert's current size: centred
+    // across the window less the text area's margins, a tenth of the text
+    // area's height below its top. The alert's own layout is kept where it
+    // fits, its lines centred where the alert aligned them beside the room it
+    // keeps for an icon. It is laid out again for the width when it is wider
+    // (a dialog narrowed after its layout), has lost the end of a word too
+    // long for a line, or would reach what lies below the text; in smaller
+    // fonts only when even that is too high.
     static PlacedText placeText (const juce::AlertWindow& alert, const juce::Rectangle<int>& textArea,
                                  const juce::TextLayout& alertLayout);
 
