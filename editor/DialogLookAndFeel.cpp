@@ -17,18 +17,16 @@ namespace
     // The top of the buttons that placeButtons places, in an alert h high.
     int buttonTop (float h) noexcept { return nearest (0.72f * h); }
 
-    // The alert's message. The framework offers no getter for it, but
-    // describes the alert to accessibility clients as its title, ". " and the
-    // message.
+    const juce::Identifier messageProperty ("dialogMessage");
+
+    // The alert's message as its creator handed it over; the framework offers
+    // no getter for it.
     std::optional<juce::String> messageOf (const juce::AlertWindow& alert)
     {
-        const auto prefix = alert.getName() + ". ";
-        const auto description = alert.getDescription();
+        if (const auto* message = alert.getProperties().getVarPointer (messageProperty))
+            return message->toString();
 
-        if (! description.startsWith (prefix))
-            return std::nullopt;
-
-        return description.substring (prefix.length());
+        return std::nullopt;
     }
 
     // How far down the title and message may reach: a little above the
@@ -290,6 +288,11 @@ DialogLookAndFeel::PlacedText DialogLookAndFeel::placeText (const juce::AlertWin
     placed.bounds = { area.getX() + (area.getWidth() - placed.layout.getWidth()) * 0.5f, top,
                       placed.layout.getWidth(), placed.layout.getHeight() };
     return placed;
+}
+
+void DialogLookAndFeel::keepMessage (juce::AlertWindow& alert, const juce::String& message)
+{
+    alert.getProperties().set (messageProperty, message);
 }
 
 int DialogLookAndFeel::getWidthWithoutIcon (const juce::AlertWindow& alert)

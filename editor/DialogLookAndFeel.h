@@ -44,6 +44,10 @@ public:
     static PlacedText placeText (const juce::AlertWindow& alert, const juce::Rectangle<int>& textArea,
                                  const juce::TextLayout& alertLayout);
 
+    // Hands the alert's message to this look, which lays it out again when the
+    // alert is narrowed; without it the alert's own layout is drawn as it is.
+    static void keepMessage (juce::AlertWindow& alert, const juce::String& message);
+
     // The width the framework gives an alert of this title, message and
     // buttons without an icon: an alert with one is made wider for an icon
     // that this look never draws.

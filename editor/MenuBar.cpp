@@ -272,6 +272,7 @@ std::unique_ptr<juce::AlertWindow> MenuBar::createNameDialog (const juce::String
                                                               const juce::String& affirmativeButton)
 {
     auto dialog = std::make_unique<juce::AlertWindow> (title, message, juce::MessageBoxIconType::NoIcon);
+    DialogLookAndFeel::keepMessage (*dialog, message);
     dialog->setLookAndFeel (&dialogLookAndFeel);
     dialog->addTextEditor ("presetName", initialName, "Preset Name:", false);
     dialog->addButton (affirmativeButton, 1, juce::KeyPress (juce::KeyPress::returnKey));
@@ -284,6 +285,7 @@ void MenuBar::showConfirmation (const juce::String& title, const juce::String& m
                                 const juce::String& affirmativeButton, std::function<void (int)> callback)
 {
     auto* dialog = new juce::AlertWindow (title, message, juce::MessageBoxIconType::WarningIcon);
+    DialogLookAndFeel::keepMessage (*dialog, message);
     dialog->setLookAndFeel (&dialogLookAndFeel);
     dialog->addButton (affirmativeButton, 1, juce::KeyPress (juce::KeyPress::returnKey));
     dialog->addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
@@ -562,6 +564,7 @@ void MenuBar::centreDialog (juce::AlertWindow* dialog)
 void MenuBar::showSuccessMessage (const juce::String& title, const juce::String& message)
 {
     auto* window = new juce::AlertWindow (title, message, juce::MessageBoxIconType::NoIcon);
+    DialogLookAndFeel::keepMessage (*window, message);
     window->setLookAndFeel (&dialogLookAndFeel);
     window->addButton ("OK", 1, juce::KeyPress (juce::KeyPress::returnKey));
     centreDialog (window);

@@ -16,6 +16,7 @@ namespace
                const juce::String& title = "Save Preset", const juce::String& message = "Enter a name:")
             : window (title, message, icon)
         {
+            DialogLookAndFeel::keepMessage (window, message);
             window.setLookAndFeel (&lookAndFeel);
             for (int i = 0; i < buttons.size(); ++i)
                 window.addButton (buttons[i], i == 0 ? 1 : 0);
