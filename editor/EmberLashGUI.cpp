@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <typeinfo>
 #include <utility>
 
 namespace
@@ -304,7 +302,7 @@ float EmberLashGUI::computeScale() const
 
 void EmberLashGUI::resized()
 {
-    discardStaticLayers();
+    staticLayer = {};
 
     const auto s = computeScale();
     const auto W = (float) getWidth();
@@ -434,74 +432,16 @@ void EmberLashGUI::layoutValueLabel (EditableValueLabel& label, juce::Rectangle<
 }
 
 //==============================================================================
-// Painting. The panel's own drawing is a fixed sequence of parts (PaintPart).
-// The parts that show the meter levels change every frame; the others change
-// only with the size and the power state, so they are rendered once into a
-// static layer, together with the base of each knob (all of it but the value
-// arc and the pointer). Each frame copies the layer, draws the changing parts
-// over it, and the sliders then draw only their values.
-//
-// The copy must give exactly the pixels that drawing would, so the layer is
-// used only where that holds: the framework's software renderer, a plain
-// integer translation, a clip made of whole rectangles that ends at the
-// panel's right edge, and the device offset, pixel format, size and power
-// state that the layer was rendered for. Anywhere else (a scaled or rotated
-// context, another renderer, a repaint that stops short of the panel's right
-// edge) the panel and the knobs draw everything directly.
+// Painting. The background, header, section boxes, meter frames, captions and
+// the knobs' bases (all of a knob but its value arc and pointer) change only
+// with the size, the power state, the scale and the look-and-feel. They are
+// rendered once into the static layer, an image at the target's physical
+// scale, which each frame draws before the meter levels; the sliders then
+// draw only their values. Of the layer's parts, only the OUT meter's frame and
+// the captions come after a level in the direct painting order, and neither
+// shares a pixel with one.
 namespace
 {
-    using SoftwareRendererState = juce::RenderingHelpers::SoftwareRendererSavedState;
-    using RectangleListClip = juce::RenderingHelpers::ClipRegions::RectangleListRegion<SoftwareRendererState>;
-
-    // The software renderer keeps its transform, clip and target image in a
-    // protected state stack; a member pointer formed through a derived class
-    // reads them without touching the renderer.
-    struct SoftwareRendererAccess : juce::LowLevelGraphicsSoftwareRenderer
-    {
-        static const SoftwareRendererState* getState (juce::LowLevelGraphicsContext& context)
-        {
-            if (typeid (context) != typeid (juce::LowLevelGraphicsSoftwareRenderer))
-                return nullptr;
-
-            constexpr auto stackMember = &SoftwareRendererAccess::stack;
-            return (static_cast<juce::LowLevelGraphicsSoftwareRenderer&> (context).*stackMember).operator->();
-        }
-    };
-
-    // Does what drawing an image whose pixels are all opaque at full opacity
-    // does (each pixel of it replaces the one below, within the clip), without
-    // blending pixel by pixel. The image has the target's pixel format.
-    void copyOpaqueImage (const SoftwareRendererState& state, const juce::Image& source, juce::Point<int> devicePosition)
-    {
-        auto target = state.image;
-        const auto& clip = static_cast<const RectangleListClip&> (*state.clip).clip;
-        const auto area = (source.getBounds() + devicePosition).getIntersection (target.getBounds());
-
-        const juce::Image::BitmapData from (source, juce::Image::BitmapData::readOnly);
-        juce::Image::BitmapData to (target, juce::Image::BitmapData::readWrite);
-        jassert (from.pixelFormat == to.pixelFormat);
-
-        for (auto rectangle : clip)
-        {
-            rectangle = rectangle.getIntersection (area);
-            const auto rowBytes = (size_t) (rectangle.getWidth() * to.pixelStride);
-
-            for (int y = rectangle.getY(); y < rectangle.getBottom(); ++y)
-                std::memcpy (to.getPixelPointer (rectangle.getX(), y),
-                             from.getPixelPointer (rectangle.getX() - devicePosition.x, y - devicePosition.y),
-                             rowBytes);
-        }
-    }
-
-    // Anti-aliased edges and glyphs placed on whole pixel rows stay well
-    // inside this margin around a shape's bounds.
-    constexpr float footprintMargin = 3.0f;
-
-    juce::Rectangle<int> footprintOf (juce::Rectangle<float> area)
-    {
-        return area.expanded (footprintMargin).getSmallestIntegerContainer();
-    }
-
     struct KnobCaptionText
     {
         const char* title;
@@ -514,381 +454,130 @@ namespace
         { "FIZZ", "Tame hash" }, { "AIR", "Open the top" },
         { "WIDTH", "" }, { "ROOM", "" }, { "MIX", "" }, { "OUTPUT", "" },
     } };
-
-    // The canvas of a static layer covers the panel from the target's origin;
-    // a panel far inside a much larger target is drawn directly instead.
-    constexpr juce::int64 maximumCanvasToPanelRatio = 2;
 }
 
 bool EmberLashGUI::StaticLayerKey::operator== (const StaticLayerKey& other) const noexcept
 {
-    return deviceOffset == other.deviceOffset && format == other.format
-        && width == other.width && height == other.height && powerOn == other.powerOn;
-}
-
-juce::Rectangle<float> EmberLashGUI::LevelMeterLayout::getSegment (int index) const
-{
-    return { segmentX, base - (float) (index + 1) * segmentHeight - (float) index * gap, segmentWidth, segmentHeight };
-}
-
-bool EmberLashGUI::isPowerOnForPainting() const
-{
-    if (powerForStaticLayer.has_value())
-        return *powerForStaticLayer;
-
-    return processor.isPowerOn();
+    return juce::exactlyEqual (scale, other.scale) && powerOn == other.powerOn && knobAreas == other.knobAreas;
 }
 
 void EmberLashGUI::lookAndFeelChanged()
 {
     // The default typeface comes from the look-and-feel.
-    discardStaticLayers();
-}
-
-void EmberLashGUI::discardStaticLayers()
-{
-    for (auto& layer : staticLayers)
-        layer = {};
-
-    staticLayerCandidates = {};
-    liveParts.reset();
+    staticLayer = {};
 }
 
 void EmberLashGUI::paint (juce::Graphics& g)
 {
+    // Power is read once, so that the layer and the levels agree with the key.
+    const auto on = processor.isPowerOn();
     const MeterLevels levels { (processor.inputLevel[0].load() + processor.inputLevel[1].load()) * 0.5f,
                                (processor.outputLevel[0].load() + processor.outputLevel[1].load()) * 0.5f,
                                processor.clipLevel.load() };
 
-    knobBasesInTarget.reset();
-    lastPaintUsedStaticLayer = paintFromStaticLayer (g, levels);
+    const StaticLayerKey key { g.getInternalContext().getPhysicalPixelScaleFactor(), on, getKnobAreas() };
 
-    if (! lastPaintUsedStaticLayer)
-        paintParts (g, PaintParts().set(), levels);
+    lastPaintUsedStaticLayer = staticLayerEnabled && key.scale > 0.0f && ! getLocalBounds().isEmpty();
+    knobBasesPainted = lastPaintUsedStaticLayer;
+
+    if (lastPaintUsedStaticLayer)
+    {
+        drawStaticLayer (g, key);
+        drawMeterLevels (g, levels, on);
+        return;
+    }
+
+    drawBackground (g);
+    drawHeader (g, on);
+    drawSectionBoxes (g);
+    drawMeters (g, levels, on);
+    drawKnobCaptions (g, on);
 }
 
 // The children have been painted: a later paint of a slider on its own must
 // draw its whole knob.
 void EmberLashGUI::paintOverChildren (juce::Graphics&)
 {
-    knobBasesInTarget.reset();
+    knobBasesPainted = false;
 }
 
-void EmberLashGUI::paintParts (juce::Graphics& g, PaintParts parts, const MeterLevels& levels)
+void EmberLashGUI::drawStaticLayer (juce::Graphics& g, const StaticLayerKey& key)
 {
-    if (parts[backgroundPart])
-        drawBackground (g);
-
-    if (parts[headerPart])
-        drawHeader (g);
-
-    if (parts[sectionBoxesPart])
+    if (! staticLayer.isValid() || key != staticLayerKey)
     {
-        drawSectionBox (g, row1Box, 16.0f);
-        drawSectionBox (g, row2Box, 16.0f);
-        drawSectionBox (g, modeBox, 14.0f);
+        staticLayer = juce::Image (juce::Image::RGB,
+                                   juce::jmax (1, (int) std::ceil ((float) getWidth() * key.scale)),
+                                   juce::jmax (1, (int) std::ceil ((float) getHeight() * key.scale)), true);
+        staticLayerKey = key;
+
+        juce::Graphics layer (staticLayer);
+        layer.addTransform (juce::AffineTransform::scale (key.scale));
+        drawStaticParts (layer, key);
     }
 
-    drawMeters (g, parts, levels);
-    drawKnobCaptions (g, parts);
+    // An image is drawn at the opacity of the current fill, which this paint
+    // inherits. One layer pixel goes to one device pixel: where the panel's
+    // origin falls on a whole device pixel (always at scale 1 and 2), the
+    // pixels are copied; elsewhere the framework resamples them.
+    g.setOpacity (1.0f);
+    g.drawImageTransformed (staticLayer, juce::AffineTransform::scale (1.0f / key.scale));
 }
 
-bool EmberLashGUI::paintFromStaticLayer (juce::Graphics& g, const MeterLevels& levels)
+void EmberLashGUI::drawStaticParts (juce::Graphics& g, const StaticLayerKey& key)
 {
-    if (! staticLayerEnabled)
-        return false;
+    drawBackground (g);
+    drawHeader (g, key.powerOn);
+    drawSectionBoxes (g);
+    drawLevelMeterFrame (g, inMeterArea, "IN", key.powerOn);
+    drawLevelMeterFrame (g, outMeterArea, "OUT", key.powerOn);
+    drawKnobCaptions (g, key.powerOn);
 
-    auto* state = SoftwareRendererAccess::getState (g.getInternalContext());
-
-    // A soft-edged clip (a path or an image mask) blends the copy at partial
-    // coverage, which is not what drawing each part at that coverage gives.
-    if (state == nullptr || ! state->transform.isOnlyTranslated
-         || dynamic_cast<const RectangleListClip*> (state->clip.get()) == nullptr)
-        return false;
-
-    const auto format = state->image.getFormat();
-
-    if (format != juce::Image::ARGB && format != juce::Image::RGB)
-        return false;
-
-    // Paths are rasterised within the bounds of the clip, and the last column
-    // of those bounds is covered only 255/256 by a shape that runs past it.
-    // The layer is rendered clipped to the panel, so it matches only a clip
-    // that ends where the panel ends (as a repaint of the whole panel does).
-    const auto& clip = static_cast<const RectangleListClip&> (*state->clip).clip;
-    const auto clipBounds = clip.getBounds();
-    const auto panelInDevice = getLocalBounds() + state->transform.offset;
-
-    if (! panelInDevice.contains (clipBounds) || clipBounds.getRight() != panelInDevice.getRight())
-        return false;
-
-    const StaticLayerKey key { state->transform.offset, format, getWidth(), getHeight(), processor.isPowerOn() };
-
-    auto* layer = [&]() -> StaticLayer*
-    {
-        for (auto& candidate : staticLayers)
-            if (candidate.image.isValid() && candidate.key == key)
-                return candidate.knobBases == findKnobBases() ? &candidate : buildStaticLayer (key, candidate);
-
-        // Built on the second paint with a key, so that a live resize or a
-        // one-off snapshot does not pay for a layer that it never reuses.
-        const auto seen = std::find (staticLayerCandidates.begin(), staticLayerCandidates.end(), key);
-
-        if (seen == staticLayerCandidates.end())
-        {
-            staticLayerCandidates[1] = staticLayerCandidates[0];
-            staticLayerCandidates[0] = key;
-            return nullptr;
-        }
-
-        *seen = {};
-        return buildStaticLayer (key, *std::min_element (staticLayers.begin(), staticLayers.end(),
-                                                         [] (const StaticLayer& a, const StaticLayer& b)
-                                                         { return a.lastUse < b.lastUse; }));
-    }();
-
-    if (layer == nullptr)
-        return false;
-
-    // The same holds for each knob, whose paint is clipped to its slider.
-    for (const auto& knob : layer->knobBases)
-    {
-        if (knob.bounds.isEmpty())
-            continue;
-
-        const auto sliderInDevice = knob.bounds + key.deviceOffset;
-        auto knobClip = clip;
-        knobClip.clipTo (sliderInDevice);
-        const auto knobClipBounds = knobClip.getBounds();
-
-        if (! knobClipBounds.isEmpty()
-             && knobClipBounds.getRight() != juce::jmin (sliderInDevice.getRight(), panelInDevice.getRight()))
-            return false;
-    }
-
-    layer->lastUse = ++paintCount;
-
-    copyOpaqueImage (*state, layer->image, layer->imagePosition + key.deviceOffset);
-
-    // Drawing saves and restores the renderer's state, which replaces the
-    // state object: take what is needed of it first.
-    const auto* targetPixels = state->image.getPixelData().get();
-    state = nullptr;
-
-    paintParts (g, getLiveParts().parts, levels);
-
-    knobBasesInTarget = KnobBasesInTarget { &g.getInternalContext(), targetPixels, key.deviceOffset, layer->knobBases };
-    return true;
-}
-
-EmberLashGUI::StaticLayer* EmberLashGUI::buildStaticLayer (const StaticLayerKey& key, StaticLayer& layer)
-{
-    // The layer is rendered at the target's own device offset, so that every
-    // coordinate goes through the same arithmetic as when drawing directly.
-    // Only the panel's pixels at non-negative device coordinates can reach the target.
-    const auto covered = juce::Rectangle<int>::leftTopRightBottom (juce::jmax (0, key.deviceOffset.x),
-                                                                   juce::jmax (0, key.deviceOffset.y),
-                                                                   key.deviceOffset.x + key.width,
-                                                                   key.deviceOffset.y + key.height);
-
-    if (covered.isEmpty()
-         || (juce::int64) covered.getRight() * covered.getBottom()
-              > maximumCanvasToPanelRatio * (juce::int64) key.width * key.height)
-        return nullptr;
-
-    layer = {};
-    layer.key = key;
-    layer.knobBases = findKnobBases();
-
-    juce::Image canvas (key.format, covered.getRight(), covered.getBottom(), true, juce::SoftwareImageType());
-
-    {
-        juce::LowLevelGraphicsSoftwareRenderer renderer (canvas, key.deviceOffset, juce::RectangleList<int> (covered));
-        juce::Graphics g (renderer);
-        const juce::ScopedValueSetter<std::optional<bool>> power (powerForStaticLayer, key.powerOn);
-        paintParts (g, ~getLiveParts().parts, {});
-
-        // As the framework paints a child: clipped to it, with the origin moved to it.
-        for (const auto& knob : layer.knobBases)
-        {
-            if (knob.bounds.isEmpty())
-                continue;
-
-            const juce::Graphics::ScopedSaveState saved (g);
-            g.reduceClipRegion (knob.bounds);
-            g.setOrigin (knob.bounds.getPosition());
-            RotaryLookAndFeel::drawKnobBase (g, RotaryLookAndFeel::getKnobGeometry (knob.sliderArea));
-        }
-    }
-
-    layer.image = canvas.getClippedImage (covered);
-    layer.imagePosition = covered.getPosition() - key.deviceOffset;
-    return &layer;
-}
-
-// A part is drawn live, over the static layer, when it changes with the levels
-// or when it overlaps a live part drawn before it: every other part either
-// comes before all live parts or shares no pixel with those before it, so
-// drawing it early into the layer gives the same result.
-const EmberLashGUI::LiveParts& EmberLashGUI::getLiveParts()
-{
-    if (liveParts.has_value())
-        return *liveParts;
-
-    LiveParts live;
-    live.parts.set (inSegmentsPart).set (outSegmentsPart).set (clipFillPart);
-
-    for (size_t part = inSegmentsPart; part < numPaintParts; ++part)
-    {
-        live.footprints[part] = getPartFootprint (part);
-
-        for (size_t earlier = inSegmentsPart; earlier < part && ! live.parts[part]; ++earlier)
-            if (live.parts[earlier] && live.footprints[earlier].intersects (live.footprints[part]))
-                live.parts.set (part);
-    }
-
-    return liveParts.emplace (live);
-}
-
-// The knobs whose base goes into the static layer. The framework paints the
-// sliders after the panel, each clipped to its bounds, so a slider's base can
-// be drawn early when nothing painted between the panel's own drawing and the
-// slider touches its bounds, and when the slider is painted straight into the
-// panel's target through this look-and-feel.
-EmberLashGUI::KnobBases EmberLashGUI::findKnobBases()
-{
-    KnobBases bases {};
-    const auto& live = getLiveParts();
+    // As the framework paints a slider after the panel: clipped to it, with
+    // the origin moved to it.
     const auto sliders = getKnobSliders();
 
     for (size_t i = 0; i < sliders.size(); ++i)
     {
-        auto& slider = *sliders[i];
-        const auto bounds = slider.getBounds();
-
-        if (! slider.isVisible() || bounds.isEmpty() || slider.getParentComponent() != this
-             || slider.isOpaque() || slider.isTransformed() || slider.isPaintingUnclipped()
-             || slider.getAlpha() < 1.0f || slider.getComponentEffect() != nullptr
-             || slider.getCachedComponentImage() != nullptr || slider.getNumChildComponents() != 0
-             || ! slider.isRotary() || &slider.getLookAndFeel() != &rotaryLookAndFeel)
+        if (key.knobAreas[i].isEmpty())
             continue;
 
-        const auto overlapsLivePart = [&]
-        {
-            for (size_t part = 0; part < numPaintParts; ++part)
-                if (live.parts[part] && live.footprints[part].intersects (bounds))
-                    return true;
-
-            return false;
-        }();
-
-        // A child painted before the slider would have drawn over the base; an
-        // opaque one painted after it is cut out of the slider's clip.
-        const auto overlapsOtherChild = [&]
-        {
-            auto earlier = true;
-
-            for (auto* child : getChildren())
-            {
-                if (child == &slider)
-                    earlier = false;
-                else if (child->isVisible() && (earlier || child->isOpaque())
-                          && child->getBoundsInParent().intersects (bounds))
-                    return true;
-            }
-
-            return false;
-        }();
-
-        if (! overlapsLivePart && ! overlapsOtherChild)
-            bases[i] = { bounds, slider.getLookAndFeel().getSliderLayout (slider).sliderBounds };
+        const auto position = sliders[i]->getPosition();
+        const juce::Graphics::ScopedSaveState saved (g);
+        g.reduceClipRegion (sliders[i]->getBounds());
+        g.setOrigin (position);
+        RotaryLookAndFeel::drawKnobBase (g, RotaryLookAndFeel::getKnobGeometry (key.knobAreas[i] - position));
     }
-
-    return bases;
 }
 
-bool EmberLashGUI::isKnobBaseInTarget (juce::Graphics& g, const juce::Slider& slider, juce::Rectangle<int> sliderArea)
+// The CLIP label and bar stay live with the levels: in a small panel the label
+// reaches the lowest segments, over which it is painted.
+void EmberLashGUI::drawMeterLevels (juce::Graphics& g, const MeterLevels& levels, bool on)
 {
-    if (! knobBasesInTarget.has_value() || &g.getInternalContext() != knobBasesInTarget->context)
-        return false;
+    drawLevelMeterSegments (g, inMeterArea, levels.in, on);
+    drawLevelMeterSegments (g, outMeterArea, levels.out, on);
+    drawClipBar (g, levels.clip, on);
+}
 
-    const auto* state = SoftwareRendererAccess::getState (g.getInternalContext());
+std::array<juce::Rectangle<int>, 9> EmberLashGUI::getKnobAreas()
+{
+    std::array<juce::Rectangle<int>, 9> areas {};
+    const auto sliders = getKnobSliders();
 
-    if (state == nullptr || ! state->transform.isOnlyTranslated
-         || state->image.getPixelData().get() != knobBasesInTarget->image)
+    for (size_t i = 0; i < sliders.size(); ++i)
+        if (sliders[i]->isVisible())
+            areas[i] = rotaryLookAndFeel.getSliderLayout (*sliders[i]).sliderBounds + sliders[i]->getPosition();
+
+    return areas;
+}
+
+bool EmberLashGUI::isKnobBaseUnder (const juce::Slider& slider)
+{
+    if (! knobBasesPainted)
         return false;
 
     const auto sliders = getKnobSliders();
     const auto index = (size_t) std::distance (sliders.begin(), std::find (sliders.begin(), sliders.end(), &slider));
-
-    if (index >= sliders.size())
-        return false;
-
-    const auto& base = knobBasesInTarget->knobBases[index];
-    return ! base.bounds.isEmpty() && base.bounds == slider.getBounds() && base.sliderArea == sliderArea
-        && state->transform.offset == knobBasesInTarget->deviceOffset + base.bounds.getPosition();
-}
-
-juce::Rectangle<int> EmberLashGUI::getPartFootprint (size_t part) const
-{
-    // The ink of a text: the outlines and cells of its glyphs, placed as drawText places them.
-    const auto inkOf = [] (const TextPlacement& t) -> juce::Rectangle<int>
-    {
-        if (t.text.isEmpty())
-            return {};
-
-        const auto width = (float) t.area.getWidth();
-        juce::GlyphArrangement arrangement;
-        arrangement.addCurtailedLineOfText (t.font, t.text, 0.0f, 0.0f, width, t.useEllipses);
-        arrangement.justifyGlyphs (0, arrangement.getNumGlyphs(), 0.0f, 0.0f, width, (float) t.area.getHeight(),
-                                   t.justification);
-
-        juce::Path outlines;
-        arrangement.createPath (outlines);
-        const auto bounds = outlines.getBounds().getUnion (arrangement.getBoundingBox (0, -1, true));
-        return footprintOf (bounds + t.area.getPosition().toFloat());
-    };
-
-    const auto segmentsOf = [this] (juce::Rectangle<float> area)
-    {
-        const auto layout = getLevelMeterLayout (area);
-        const auto top = layout.getSegment (11), bottom = layout.getSegment (0);
-        return footprintOf (juce::Rectangle<float>::leftTopRightBottom (layout.segmentX, top.getY(),
-                                                                         layout.segmentX + layout.segmentWidth,
-                                                                         bottom.getBottom()));
-    };
-
-    const auto frameOf = [this, &inkOf] (juce::Rectangle<float> area, const juce::String& label)
-    {
-        return inkOf (getLevelMeterLabel (area, label)).getUnion (footprintOf (getLevelMeterLayout (area).well));
-    };
-
-    switch (part)
-    {
-        case inMeterFramePart:   return frameOf (inMeterArea, "IN");
-        case inSegmentsPart:     return segmentsOf (inMeterArea);
-        case outMeterFramePart:  return frameOf (outMeterArea, "OUT");
-        case outSegmentsPart:    return segmentsOf (outMeterArea);
-        case clipLabelPart:      return inkOf (getClipLabel());
-        case clipBarPart:        return footprintOf (clipBarArea);
-        case clipFillPart:
-        {
-            const auto fill = getClipFill (1.0f);
-            return footprintOf (juce::Rectangle<float>::leftTopRightBottom (fill.getX(), fill.getY(),
-                                                                             fill.getX() + fill.getWidth(),
-                                                                             fill.getY() + fill.getHeight()));
-        }
-        default: break;
-    }
-
-    if (part >= firstCaptionPart && part < numPaintParts)
-    {
-        const auto [title, subtitle] = getKnobCaption (part - firstCaptionPart);
-        return inkOf (title).getUnion (inkOf (subtitle));
-    }
-
-    // The parts before the first meter segments are never drawn live.
-    return getLocalBounds();
+    return index < sliders.size() && ! staticLayerKey.knobAreas[index].isEmpty();
 }
 
 void EmberLashGUI::drawBackground (juce::Graphics& g)
@@ -907,15 +596,15 @@ void EmberLashGUI::drawBackground (juce::Graphics& g)
     g.drawRoundedRectangle (inset, 18.0f, 1.0f);
 }
 
-void EmberLashGUI::drawHeader (juce::Graphics& g)
+void EmberLashGUI::drawHeader (juce::Graphics& g, bool on)
 {
     const auto s = computeScale();
 
-    g.setColour (isPowerOnForPainting() ? juce::Colour (0xffece4d8) : juce::Colour (0xffa6a29c));
+    g.setColour (on ? juce::Colour (0xffece4d8) : juce::Colour (0xffa6a29c));
     g.setFont (boldFont (0.44f * headerArea.getHeight()));
     g.drawText ("EMBERLASH", headerArea.toNearestInt(), juce::Justification::centredLeft, false);
 
-    g.setColour (isPowerOnForPainting() ? accentColour1 : juce::Colour (0xff84807a));
+    g.setColour (on ? accentColour1 : juce::Colour (0xff84807a));
     g.setFont (plainFont (0.23f * headerArea.getHeight()));
 
     const auto x = (int) ((double) (int) headerArea.getX() + 0.023 * (double) getWidth());
@@ -923,6 +612,13 @@ void EmberLashGUI::drawHeader (juce::Graphics& g)
     const auto width = (int) headerArea.getWidth();
     const auto height = roundHalfAway (20.0f * s);
     g.drawText ("GUITAR CAB FINISHER", x, y, width, height, juce::Justification::centredLeft, false);
+}
+
+void EmberLashGUI::drawSectionBoxes (juce::Graphics& g)
+{
+    drawSectionBox (g, row1Box, 16.0f);
+    drawSectionBox (g, row2Box, 16.0f);
+    drawSectionBox (g, modeBox, 14.0f);
 }
 
 void EmberLashGUI::drawSectionBox (juce::Graphics& g, juce::Rectangle<float> area, float cornerSize)
@@ -938,98 +634,31 @@ void EmberLashGUI::drawSectionBox (juce::Graphics& g, juce::Rectangle<float> are
     g.drawRoundedRectangle (area.reduced (1.5f), cornerSize - 1.0f, 1.0f);
 }
 
-void EmberLashGUI::drawMeters (juce::Graphics& g, PaintParts parts, const MeterLevels& levels)
+void EmberLashGUI::drawMeters (juce::Graphics& g, const MeterLevels& levels, bool on)
 {
-    if (parts[inMeterFramePart])
-        drawLevelMeterFrame (g, inMeterArea, "IN");
-
-    if (parts[inSegmentsPart])
-        drawLevelMeterSegments (g, inMeterArea, levels.in);
-
-    if (parts[outMeterFramePart])
-        drawLevelMeterFrame (g, outMeterArea, "OUT");
-
-    if (parts[outSegmentsPart])
-        drawLevelMeterSegments (g, outMeterArea, levels.out);
-
-    const auto on = isPowerOnForPainting();
-
-    if (parts[clipLabelPart])
-    {
-        const auto label = getClipLabel();
-        g.setColour (on ? juce::Colour (0xffd6d6d6) : juce::Colour (0xff96928c));
-        g.setFont (label.font);
-        g.drawText (label.text, label.area, label.justification, label.useEllipses);
-    }
-
-    if (parts[clipBarPart])
-    {
-        g.setColour (juce::Colour (0xff181412));
-        g.fillRoundedRectangle (clipBarArea, 6.0f);
-        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (on ? 0x14 : 0x12)));
-        g.drawRoundedRectangle (clipBarArea, 6.0f, 1.0f);
-    }
-
-    if (parts[clipFillPart])
-    {
-        // Written so that a not-a-number level gives an empty fill, not a NaN width.
-        const auto fraction = on && levels.clip > 0.0f ? juce::jmin (levels.clip, 1.0f) : 0.0f;
-        g.setColour (on ? accentColour1 : juce::Colour (0xff605e5a));
-        g.fillRoundedRectangle (getClipFill (fraction), 4.0f);
-    }
+    drawLevelMeterFrame (g, inMeterArea, "IN", on);
+    drawLevelMeterSegments (g, inMeterArea, levels.in, on);
+    drawLevelMeterFrame (g, outMeterArea, "OUT", on);
+    drawLevelMeterSegments (g, outMeterArea, levels.out, on);
+    drawClipBar (g, levels.clip, on);
 }
 
-EmberLashGUI::LevelMeterLayout EmberLashGUI::getLevelMeterLayout (juce::Rectangle<float> area) const
+// The well: below the label strip, narrower than the meter.
+juce::Rectangle<float> EmberLashGUI::getLevelMeterWell (juce::Rectangle<float> area) const
 {
-    const auto s = computeScale();
     const auto areaWidth = area.getWidth();
-
-    LevelMeterLayout layout {};
-    layout.labelStrip = area.removeFromTop (20.0f * s);
-    layout.well = area.reduced (0.16f * areaWidth, 0.0f);
-
-    const auto innerHeight = juce::jmax (layout.well.getHeight() - 8.0f * s, 0.0f);
-    layout.gap = 2.2f * s;
-    layout.segmentHeight = juce::jmax ((innerHeight - 11.0f * layout.gap) / 12.0f, 0.0f);
-    layout.segmentWidth = juce::jmax (layout.well.getWidth() - 8.0f * s, 0.0f);
-    layout.segmentX = layout.well.getX() + 4.0f * s;
-    layout.base = layout.well.getY() + 4.0f * s + innerHeight;
-    return layout;
+    area.removeFromTop (20.0f * computeScale());
+    return area.reduced (0.16f * areaWidth, 0.0f);
 }
 
-EmberLashGUI::TextPlacement EmberLashGUI::getLevelMeterLabel (juce::Rectangle<float> area, const juce::String& label) const
-{
-    return { label, boldFont (14.5f * computeScale()), getLevelMeterLayout (area).labelStrip.toNearestInt(),
-             juce::Justification::centred, false };
-}
-
-EmberLashGUI::TextPlacement EmberLashGUI::getClipLabel() const
+void EmberLashGUI::drawLevelMeterFrame (juce::Graphics& g, juce::Rectangle<float> area, const juce::String& label, bool on)
 {
     const auto s = computeScale();
-    return { "CLIP", boldFont (11.5f * s),
-             { (int) clipBarArea.getX(), roundHalfAway (clipBarArea.getY() - 13.0f * s),
-               (int) clipBarArea.getWidth(), roundHalfAway (12.0f * s) },
-             juce::Justification::centred, false };
-}
-
-juce::Rectangle<float> EmberLashGUI::getClipFill (float fraction) const
-{
-    const auto s = computeScale();
-    return { clipBarArea.getX() + 7.0f * s,
-             clipBarArea.getY() + 4.0f * s,
-             juce::jmax (clipBarArea.getWidth() - 14.0f * s, 0.0f) * fraction,
-             juce::jmax (clipBarArea.getHeight() - 8.0f * s, 0.0f) };
-}
-
-void EmberLashGUI::drawLevelMeterFrame (juce::Graphics& g, juce::Rectangle<float> area, const juce::String& label)
-{
-    const auto on = isPowerOnForPainting();
-    const auto text = getLevelMeterLabel (area, label);
-    const auto well = getLevelMeterLayout (area).well;
+    const auto well = getLevelMeterWell (area);
 
     g.setColour (on ? juce::Colour (0xffe8e0d4) : juce::Colour (0xff96928c));
-    g.setFont (text.font);
-    g.drawText (text.text, text.area, text.justification, text.useEllipses);
+    g.setFont (boldFont (14.5f * s));
+    g.drawText (label, area.removeFromTop (20.0f * s).toNearestInt(), juce::Justification::centred, false);
 
     g.setColour (juce::Colour (0xff0a0a0c));
     g.fillRoundedRectangle (well, 6.0f);
@@ -1037,14 +666,18 @@ void EmberLashGUI::drawLevelMeterFrame (juce::Graphics& g, juce::Rectangle<float
     g.drawRoundedRectangle (well, 6.0f, 1.0f);
 }
 
-void EmberLashGUI::drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<float> area, float level)
+void EmberLashGUI::drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<float> area, float level, bool on)
 {
-    const auto on = isPowerOnForPainting();
-
     if (! on)
         level = 0.0f;
 
-    const auto layout = getLevelMeterLayout (area);
+    const auto s = computeScale();
+    const auto well = getLevelMeterWell (area);
+    const auto innerHeight = juce::jmax (well.getHeight() - 8.0f * s, 0.0f);
+    const auto gap = 2.2f * s;
+    const auto segmentHeight = juce::jmax ((innerHeight - 11.0f * gap) / 12.0f, 0.0f);
+    const auto segmentWidth = juce::jmax (well.getWidth() - 8.0f * s, 0.0f);
+    const auto base = well.getY() + 4.0f * s + innerHeight;
     const auto unlitAlpha = (juce::uint8) juce::roundToInt ((on ? 0.2f : 0.16f) * 255.0f);
 
     for (int i = 0; i < 12; ++i)
@@ -1060,69 +693,63 @@ void EmberLashGUI::drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<fl
             colour = colour.withAlpha (unlitAlpha);
 
         g.setColour (colour);
-        g.fillRoundedRectangle (layout.getSegment (i), 2.0f);
+        g.fillRoundedRectangle (well.getX() + 4.0f * s, base - (float) (i + 1) * segmentHeight - (float) i * gap,
+                                segmentWidth, segmentHeight, 2.0f);
     }
 }
 
-std::pair<EmberLashGUI::TextPlacement, EmberLashGUI::TextPlacement> EmberLashGUI::getKnobCaption (size_t index) const
+void EmberLashGUI::drawClipBar (juce::Graphics& g, float clipLevel, bool on)
 {
-    const auto& caption = knobCaptions[index];
-    return getKnobCaption (getCaptionCell (index), caption.title, caption.subtitle);
+    const auto s = computeScale();
+
+    g.setColour (on ? juce::Colour (0xffd6d6d6) : juce::Colour (0xff96928c));
+    g.setFont (boldFont (11.5f * s));
+    g.drawText ("CLIP", (int) clipBarArea.getX(), roundHalfAway (clipBarArea.getY() - 13.0f * s),
+                (int) clipBarArea.getWidth(), roundHalfAway (12.0f * s), juce::Justification::centred, false);
+
+    g.setColour (juce::Colour (0xff181412));
+    g.fillRoundedRectangle (clipBarArea, 6.0f);
+    g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (on ? 0x14 : 0x12)));
+    g.drawRoundedRectangle (clipBarArea, 6.0f, 1.0f);
+
+    // Written so that a not-a-number level gives an empty fill, not a NaN width.
+    const auto fraction = on && clipLevel > 0.0f ? juce::jmin (clipLevel, 1.0f) : 0.0f;
+    g.setColour (on ? accentColour1 : juce::Colour (0xff605e5a));
+    g.fillRoundedRectangle (clipBarArea.getX() + 7.0f * s, clipBarArea.getY() + 4.0f * s,
+                            juce::jmax (clipBarArea.getWidth() - 14.0f * s, 0.0f) * fraction,
+                            juce::jmax (clipBarArea.getHeight() - 8.0f * s, 0.0f), 4.0f);
 }
 
-juce::Rectangle<float> EmberLashGUI::getCaptionCell (size_t index) const
+void EmberLashGUI::drawKnobCaptions (juce::Graphics& g, bool on)
 {
-    return index < row1Cells.size() ? row1Cells[index] : row2Cells[index - row1Cells.size()];
+    for (size_t i = 0; i < knobCaptions.size(); ++i)
+    {
+        const auto cell = i < row1Cells.size() ? row1Cells[i] : row2Cells[i - row1Cells.size()];
+        drawKnobCaption (g, cell, knobCaptions[i].title, knobCaptions[i].subtitle, on);
+    }
 }
 
-std::pair<EmberLashGUI::TextPlacement, EmberLashGUI::TextPlacement>
-EmberLashGUI::getKnobCaption (juce::Rectangle<float> cell, const juce::String& title, const juce::String& subtitle) const
+void EmberLashGUI::drawKnobCaption (juce::Graphics& g, juce::Rectangle<float> cell,
+                                    const juce::String& title, const juce::String& subtitle, bool on)
 {
     const auto s = computeScale();
     const auto hasSubtitle = subtitle.isNotEmpty();
     const auto knob = getKnobBounds (cell, ! hasSubtitle);
     const auto compact = cell.getHeight() < 132.0f * s;
 
-    TextPlacement titleText { title, boldFont ((compact ? 14.5f : 16.5f) * s),
-                              { roundHalfAway (cell.getX()),
-                                roundHalfAway (knob.getY() - (hasSubtitle ? 18.0f : 16.0f) * s),
-                                roundHalfAway (cell.getWidth()),
-                                roundHalfAway (19.0f * s) },
-                              juce::Justification::centred, false };
-
-    TextPlacement subtitleText { subtitle, plainFont ((compact ? 11.0f : 12.5f) * s),
-                                 { roundHalfAway (cell.getX()),
-                                   roundHalfAway (knob.getBottom() + 22.0f * s),
-                                   roundHalfAway (cell.getWidth()),
-                                   roundHalfAway ((compact ? 22.0f : 26.0f) * s) },
-                                 juce::Justification::centredTop, true };
-
-    return { std::move (titleText), std::move (subtitleText) };
-}
-
-void EmberLashGUI::drawKnobCaptions (juce::Graphics& g, PaintParts parts)
-{
-    for (size_t i = 0; i < knobCaptions.size(); ++i)
-        if (parts[firstCaptionPart + i])
-            drawKnobCaption (g, getCaptionCell (i), knobCaptions[i].title, knobCaptions[i].subtitle);
-}
-
-void EmberLashGUI::drawKnobCaption (juce::Graphics& g, juce::Rectangle<float> cell,
-                                    const juce::String& title, const juce::String& subtitle)
-{
-    const auto on = isPowerOnForPainting();
-    const auto [titleText, subtitleText] = getKnobCaption (cell, title, subtitle);
-
     g.setColour (on ? juce::Colour (0xffece4d8) : juce::Colour (0xffa09c96));
-    g.setFont (titleText.font);
-    g.drawText (titleText.text, titleText.area, titleText.justification, titleText.useEllipses);
+    g.setFont (boldFont ((compact ? 14.5f : 16.5f) * s));
+    g.drawText (title, roundHalfAway (cell.getX()), roundHalfAway (knob.getY() - (hasSubtitle ? 18.0f : 16.0f) * s),
+                roundHalfAway (cell.getWidth()), roundHalfAway (19.0f * s), juce::Justification::centred, false);
 
-    if (subtitleText.text.isEmpty())
+    if (! hasSubtitle)
         return;
 
     g.setColour (on ? juce::Colour (0xff948e86) : juce::Colour (0xff706d68));
-    g.setFont (subtitleText.font);
-    g.drawText (subtitleText.text, subtitleText.area, subtitleText.justification, subtitleText.useEllipses);
+    g.setFont (plainFont ((compact ? 11.0f : 12.5f) * s));
+    g.drawText (subtitle, roundHalfAway (cell.getX()), roundHalfAway (knob.getBottom() + 22.0f * s),
+                roundHalfAway (cell.getWidth()), roundHalfAway ((compact ? 22.0f : 26.0f) * s),
+                juce::Justification::centredTop, true);
 }
 
 //==============================================================================
@@ -1153,7 +780,7 @@ void EmberLashGUI::RotaryLookAndFeel::drawRotarySlider (juce::Graphics& g, int x
     const auto knob = getKnobGeometry (area);
 
     // The panel may already have put this knob's base under it, from its static layer.
-    if (! owner->isKnobBaseInTarget (g, slider, area))
+    if (! owner->isKnobBaseUnder (slider))
         drawKnobBase (g, knob);
 
     drawKnobValue (g, knob, sliderPosProportional);

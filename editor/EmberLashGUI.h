@@ -4,10 +4,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <array>
-#include <bitset>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "processor/EmberLashAudioProcessor.h"
 
@@ -133,125 +131,46 @@ private:
 
     void layoutValueLabel (EditableValueLabel& label, juce::Rectangle<float> cell, bool isRow2);
 
-    // The panel's own drawing, in painting order. Only the meter segments and
-    // the clip fill change from frame to frame; the rest changes with the
-    // size and the power state alone.
-    enum PaintPart : size_t
-    {
-        backgroundPart, headerPart, sectionBoxesPart,
-        inMeterFramePart, inSegmentsPart, outMeterFramePart, outSegmentsPart,
-        clipLabelPart, clipBarPart, clipFillPart,
-        firstCaptionPart,
-        numPaintParts = firstCaptionPart + 9
-    };
-
-    using PaintParts = std::bitset<numPaintParts>;
-
+    // Painting. What changes only with the size, the power state, the scale
+    // and the look-and-feel is rendered once into the static layer; the meter
+    // levels are drawn over it every frame.
     struct MeterLevels
     {
         float in = 0.0f, out = 0.0f, clip = 0.0f;
     };
 
-    // One line of text as drawText places it.
-    struct TextPlacement
-    {
-        juce::String text;
-        juce::Font font;
-        juce::Rectangle<int> area;
-        juce::Justification justification;
-        bool useEllipses;
-    };
-
-    struct LevelMeterLayout
-    {
-        juce::Rectangle<float> labelStrip, well;
-        float segmentX, segmentWidth, segmentHeight, gap, base;
-
-        juce::Rectangle<float> getSegment (int index) const;
-    };
-
-    // A knob whose base is part of the static layer: the slider's bounds in
-    // the panel and the area that the slider draws the knob into.
-    struct KnobBase
-    {
-        juce::Rectangle<int> bounds, sliderArea;
-
-        bool operator== (const KnobBase& other) const noexcept
-        {
-            return bounds == other.bounds && sliderArea == other.sliderArea;
-        }
-    };
-
-    using KnobBases = std::array<KnobBase, 9>;
-
-    // The unchanging parts of the panel, rendered once for one size, power
-    // state, pixel format and device offset of the target.
+    // What the static layer was rendered for. A knob area (where a visible
+    // slider draws its knob, in panel coordinates) says that the layer holds
+    // that knob's base.
     struct StaticLayerKey
     {
-        juce::Point<int> deviceOffset;
-        juce::Image::PixelFormat format = juce::Image::UnknownFormat;
-        int width = 0, height = 0;
+        float scale = 0.0f;
         bool powerOn = false;
+        std::array<juce::Rectangle<int>, 9> knobAreas {};
 
         bool operator== (const StaticLayerKey& other) const noexcept;
         bool operator!= (const StaticLayerKey& other) const noexcept   { return ! operator== (other); }
     };
 
-    struct StaticLayer
-    {
-        StaticLayerKey key;
-        juce::Image image;                  // the panel's pixels, at imagePosition in the panel
-        juce::Point<int> imagePosition;
-        KnobBases knobBases {};
-        juce::uint64 lastUse = 0;
-    };
-
-    // Which parts are drawn over the static layer, and the pixels each part
-    // may touch; both follow from the layout alone.
-    struct LiveParts
-    {
-        PaintParts parts;
-        std::array<juce::Rectangle<int>, numPaintParts> footprints;
-    };
-
-    // Where a frame's static layer put knob bases: in the target that this
-    // context renders into, for the sliders painted after the panel.
-    struct KnobBasesInTarget
-    {
-        const juce::LowLevelGraphicsContext* context = nullptr;
-        const juce::ImagePixelData* image = nullptr;
-        juce::Point<int> deviceOffset;
-        KnobBases knobBases {};
-    };
-
-    void paintParts (juce::Graphics& g, PaintParts parts, const MeterLevels& levels);
-    bool paintFromStaticLayer (juce::Graphics& g, const MeterLevels& levels);
-    StaticLayer* buildStaticLayer (const StaticLayerKey& key, StaticLayer& layer);
-    void discardStaticLayers();
-    const LiveParts& getLiveParts();
-    KnobBases findKnobBases();
-    bool isKnobBaseInTarget (juce::Graphics& g, const juce::Slider& slider, juce::Rectangle<int> sliderArea);
-    juce::Rectangle<int> getPartFootprint (size_t part) const;
-    bool isPowerOnForPainting() const;
+    void drawStaticLayer (juce::Graphics& g, const StaticLayerKey& key);
+    void drawStaticParts (juce::Graphics& g, const StaticLayerKey& key);
+    void drawMeterLevels (juce::Graphics& g, const MeterLevels& levels, bool on);
+    std::array<juce::Rectangle<int>, 9> getKnobAreas();
+    bool isKnobBaseUnder (const juce::Slider& slider);
 
     void drawBackground (juce::Graphics& g);
-    void drawHeader (juce::Graphics& g);
+    void drawHeader (juce::Graphics& g, bool on);
+    void drawSectionBoxes (juce::Graphics& g);
     void drawSectionBox (juce::Graphics& g, juce::Rectangle<float> area, float cornerSize);
-    void drawMeters (juce::Graphics& g, PaintParts parts, const MeterLevels& levels);
-    void drawLevelMeterFrame (juce::Graphics& g, juce::Rectangle<float> area, const juce::String& label);
-    void drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<float> area, float level);
-    void drawKnobCaptions (juce::Graphics& g, PaintParts parts);
+    void drawMeters (juce::Graphics& g, const MeterLevels& levels, bool on);
+    void drawLevelMeterFrame (juce::Graphics& g, juce::Rectangle<float> area, const juce::String& label, bool on);
+    void drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<float> area, float level, bool on);
+    void drawClipBar (juce::Graphics& g, float clipLevel, bool on);
+    void drawKnobCaptions (juce::Graphics& g, bool on);
     void drawKnobCaption (juce::Graphics& g, juce::Rectangle<float> cell,
-                          const juce::String& title, const juce::String& subtitle);
+                          const juce::String& title, const juce::String& subtitle, bool on);
 
-    LevelMeterLayout getLevelMeterLayout (juce::Rectangle<float> area) const;
-    TextPlacement getLevelMeterLabel (juce::Rectangle<float> area, const juce::String& label) const;
-    TextPlacement getClipLabel() const;
-    juce::Rectangle<float> getClipFill (float fraction) const;
-    std::pair<TextPlacement, TextPlacement> getKnobCaption (size_t index) const;
-    juce::Rectangle<float> getCaptionCell (size_t index) const;
-    std::pair<TextPlacement, TextPlacement> getKnobCaption (juce::Rectangle<float> cell, const juce::String& title,
-                                                            const juce::String& subtitle) const;
+    juce::Rectangle<float> getLevelMeterWell (juce::Rectangle<float> area) const;
 
     std::array<juce::Slider*, 9> getKnobSliders() noexcept;
     std::array<juce::TextButton*, 3> getModeButtons() noexcept;
@@ -288,14 +207,9 @@ private:
     const juce::Colour accentColour2 { 0xffff5c10 };
     const juce::Colour accentColour3 { 0xffffc03a };
 
-    // Two layers, so that frames alternating between two targets (the whole
-    // window and the panel alone) both find theirs.
-    std::array<StaticLayer, 2> staticLayers;
-    std::array<StaticLayerKey, 2> staticLayerCandidates {};   // keys seen once, newest first
-    std::optional<LiveParts> liveParts;                       // for the current layout
-    std::optional<KnobBasesInTarget> knobBasesInTarget;       // from this paint until the children are done
-    std::optional<bool> powerForStaticLayer;                  // while a layer is being rendered
-    juce::uint64 paintCount = 0;
+    juce::Image staticLayer;                 // at staticLayerKey.scale device pixels to a panel pixel
+    StaticLayerKey staticLayerKey;
+    bool knobBasesPainted = false;           // by this paint, for the sliders painted after it
     bool staticLayerEnabled = true;
     bool lastPaintUsedStaticLayer = false;
 
