@@ -558,6 +558,7 @@ TEST_F (LayeredPanel, StaticLayerLooksLikeDrawingEverything)
     // through the layer only: the framework's coverage at a clip's edge would
     // otherwise show in the knobs and meters, which both paints draw directly.
     enum Repaint { whole, twoKnobs, meters };
+    const char* const repaintNames[] { "the whole panel", "two knobs' cells", "the meters" };
 
     const auto repaintedArea = [this] (Repaint repaint) -> juce::Rectangle<int>
     {
@@ -593,7 +594,7 @@ TEST_F (LayeredPanel, StaticLayerLooksLikeDrawingEverything)
         SCOPED_TRACE (testing::Message() << c.size.x << " x " << c.size.y << (c.powerOn ? ", power on" : ", power off")
                                          << (c.target.format == rgb ? ", RGB" : ", ARGB") << ", scale " << c.target.scale
                                          << ", panel at " << c.target.panelPosition.toString()
-                                         << ", repaint " << (int) c.repaint);
+                                         << ", repainting " << repaintNames[c.repaint]);
         setPlain (processor, "power", c.powerOn ? 1.0f : 0.0f);
         panel->setSize (c.size.x, c.size.y);
         access->tick();
@@ -602,7 +603,6 @@ TEST_F (LayeredPanel, StaticLayerLooksLikeDrawingEverything)
         const auto repainted = repaintedArea (c.repaint);
         EXPECT_TRUE (lookAlike (paintFromLayer (c.target, repainted), paintDirectly (c.target, repainted)));
     }
-
 }
 
 TEST_F (LayeredPanel, StaticLayerFollowsWhatItShows)
