@@ -210,7 +210,7 @@ private:
     juce::Image staticLayer;                 // at staticLayerKey.scale device pixels to a panel pixel
     StaticLayerKey staticLayerKey;
     bool knobBasesPainted = false;           // by this paint, for the sliders painted after it
-    bool staticLayerEnabled = true;
+    bool staticLayerEnabled = true;          // off in tests and benchmarks that draw everything
     bool lastPaintUsedStaticLayer = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EmberLashGUI)
