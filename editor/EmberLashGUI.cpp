@@ -458,7 +458,8 @@ namespace
 
 bool EmberLashGUI::StaticLayerKey::operator== (const StaticLayerKey& other) const noexcept
 {
-    return juce::exactlyEqual (scale, other.scale) && powerOn == other.powerOn && knobAreas == other.knobAreas;
+    return juce::exactlyEqual (scale, other.scale) && offset == other.offset && powerOn == other.powerOn
+        && knobAreas == other.knobAreas;
 }
 
 void EmberLashGUI::lookAndFeelChanged()
@@ -475,7 +476,8 @@ void EmberLashGUI::paint (juce::Graphics& g)
                                (processor.outputLevel[0].load() + processor.outputLevel[1].load()) * 0.5f,
                                processor.clipLevel.load() };
 
-    const StaticLayerKey key { g.getInternalContext().getPhysicalPixelScaleFactor(), on, getKnobAreas() };
+    const auto scale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    const StaticLayerKey key { scale, getDeviceOffset (scale), on, getKnobAreas() };
 
     lastPaintUsedStaticLayer = staticLayerEnabled && key.scale > 0.0f && ! getLocalBounds().isEmpty();
     knobBasesPainted = lastPaintUsedStaticLayer;
@@ -501,26 +503,41 @@ void EmberLashGUI::paintOverChildren (juce::Graphics&)
     knobBasesPainted = false;
 }
 
+// At a fractional scale the panel's origin, below the menu bar, can fall
+// between device pixels. The window's own origin lies on one, so the fraction
+// follows from where the panel sits in it.
+juce::Point<float> EmberLashGUI::getDeviceOffset (float scale) const
+{
+    const auto* top = getTopLevelComponent();
+    auto scaleBelowTop = 1.0f;
+
+    for (const auto* c = static_cast<const juce::Component*> (this); c != top; c = c->getParentComponent())
+        scaleBelowTop *= std::sqrt (std::abs (c->getTransform().getDeterminant()));
+
+    const auto origin = top->getLocalPoint (this, juce::Point<float>()) * (scale / scaleBelowTop);
+    return { origin.x - std::floor (origin.x), origin.y - std::floor (origin.y) };
+}
+
 void EmberLashGUI::drawStaticLayer (juce::Graphics& g, const StaticLayerKey& key)
 {
     if (! staticLayer.isValid() || key != staticLayerKey)
     {
         staticLayer = juce::Image (juce::Image::RGB,
-                                   juce::jmax (1, (int) std::ceil ((float) getWidth() * key.scale)),
-                                   juce::jmax (1, (int) std::ceil ((float) getHeight() * key.scale)), true);
+                                   juce::jmax (1, (int) std::ceil ((float) getWidth() * key.scale + key.offset.x)),
+                                   juce::jmax (1, (int) std::ceil ((float) getHeight() * key.scale + key.offset.y)),
+                                   true);
         staticLayerKey = key;
 
         juce::Graphics layer (staticLayer);
-        layer.addTransform (juce::AffineTransform::scale (key.scale));
+        layer.addTransform (juce::AffineTransform::scale (key.scale).translated (key.offset));
         drawStaticParts (layer, key);
     }
 
     // An image is drawn at the opacity of the current fill, which this paint
-    // inherits. One layer pixel goes to one device pixel: where the panel's
-    // origin falls on a whole device pixel (always at scale 1 and 2), the
-    // pixels are copied; elsewhere the framework resamples them.
+    // inherits. One layer pixel goes to one device pixel, so the pixels are
+    // copied, not resampled, wherever the device offset was found right.
     g.setOpacity (1.0f);
-    g.drawImageTransformed (staticLayer, juce::AffineTransform::scale (1.0f / key.scale));
+    g.drawImageTransformed (staticLayer, juce::AffineTransform::translation (-key.offset).scaled (1.0f / key.scale));
 }
 
 void EmberLashGUI::drawStaticParts (juce::Graphics& g, const StaticLayerKey& key)

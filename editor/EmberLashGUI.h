@@ -145,6 +145,7 @@ private:
     struct StaticLayerKey
     {
         float scale = 0.0f;
+        juce::Point<float> offset;   // of the panel's origin into its first device pixel
         bool powerOn = false;
         std::array<juce::Rectangle<int>, 9> knobAreas {};
 
@@ -152,6 +153,7 @@ private:
         bool operator!= (const StaticLayerKey& other) const noexcept   { return ! operator== (other); }
     };
 
+    juce::Point<float> getDeviceOffset (float scale) const;
     void drawStaticLayer (juce::Graphics& g, const StaticLayerKey& key);
     void drawStaticParts (juce::Graphics& g, const StaticLayerKey& key);
     void drawMeterLevels (juce::Graphics& g, const MeterLevels& levels, bool on);

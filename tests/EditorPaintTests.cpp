@@ -534,12 +534,20 @@ namespace
             juce::Image image (target.format, whole.getRight(), whole.getBottom(), true);
 
             {
+                // The panel in a window, as the editor holds it below the menu bar.
+                juce::Component window;
+                window.setSize (whole.getRight(), whole.getBottom());
+                window.addAndMakeVisible (*panel);
+                panel->setTopLeftPosition (target.panelPosition);
+
                 juce::Graphics g (image);
                 g.addTransform (juce::AffineTransform::scale (target.scale));
-                g.setOrigin (target.panelPosition);
-                g.reduceClipRegion (clip.isEmpty() ? panel->getLocalBounds() : clip);
+                g.reduceClipRegion ((clip.isEmpty() ? panel->getLocalBounds() : clip) + target.panelPosition);
                 g.setColour (juce::Colours::transparentWhite);   // a fill left by whoever paints the panel
-                panel->paintEntireComponent (g, true);
+                window.paintEntireComponent (g, true);
+
+                window.removeChildComponent (panel.get());
+                panel->setTopLeftPosition (0, 0);
             }
 
             return image.getClippedImage (inTarget (shown));
@@ -587,6 +595,11 @@ TEST_F (LayeredPanel, StaticLayerLooksLikeDrawingEverything)
         { { 1256, 710 }, false, { rgb, 2.0f, { 0, 70 } },   twoKnobs },
         { { 500, 283 },  false, { rgb, 1.0f, {} },          meters },
         { { 1700, 961 }, true,  { argb, 2.0f, { 0, 95 } },  meters },
+        // Fractional scales: the panel's origin falls between device pixels.
+        { { 1256, 710 }, true,  { rgb, 1.25f, { 0, 70 } },  whole },
+        { { 1256, 710 }, false, { argb, 1.5f, { 0, 71 } },  whole },
+        { { 500, 283 },  true,  { rgb, 1.75f, { 3, 27 } },  whole },
+        { { 1100, 760 }, true,  { argb, 1.25f, { 0, 69 } }, twoKnobs },
     };
 
     for (const auto& c : cases)
