@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 namespace
 {
@@ -405,81 +404,8 @@ void EmberLashAudioProcessor::applyFactoryValues (const FactoryPreset& preset)
 
 namespace
 {
-    forcedinline std::uint32_t bitsOf (float value) noexcept
-    {
-        std::uint32_t bits;
-        std::memcpy (&bits, &value, sizeof (bits));
-        return bits;
-    }
-
-    forcedinline float floatOf (std::uint32_t bits) noexcept
-    {
-        float value;
-        std::memcpy (&value, &bits, sizeof (value));
-        return value;
-    }
-
-    // e^x for 0 <= x <= 18, within about one ulp: a degree-6 polynomial on
-    // the remainder after taking out the power of two.
-    forcedinline float expNonNegative (float x) noexcept
-    {
-        const auto n = (int) (x * 1.44269504088896341f + 0.5f);
-        const auto fn = (float) n;
-        auto r = x - fn * 0.693359375f;
-        r = r - fn * -2.12194440e-4f;
-
-        auto p = 1.9875691500e-4f;
-        p = p * r + 1.3981999507e-3f;
-        p = p * r + 8.3334519073e-3f;
-        p = p * r + 4.1665795894e-2f;
-        p = p * r + 1.6666665459e-1f;
-        p = p * r + 5.0000001201e-1f;
-        p = p * (r * r) + r + 1.0f;
-
-        return p * floatOf ((std::uint32_t) (n + 127) << 23);
-    }
-
-    // tanh within 9e-8 of the exact value for every float (checked over all
-    // of them; the C library's tanhf here is within 1.1e-7), without branches
-    // so that loops over it vectorise: below 0.5 the odd series up to x^15,
-    // above it 1 - 2 / (e^2|x| + 1) with |x| capped at 9, where tanh is 1 to
-    // float precision. The clamp and the choice work on the bits, because
-    // floating-point selects keep the compiler from vectorising under strict
-    // floating-point rules.
-    forcedinline float fastTanh (float x) noexcept
-    {
-        const auto bits = bitsOf (x);
-        const auto sign = bits & 0x80000000u;
-        const auto absBits = bits & 0x7fffffffu;
-        constexpr std::uint32_t nineBits = 0x41100000u, halfBits = 0x3f000000u;
-
-        const auto a = floatOf (absBits < nineBits ? absBits : nineBits);
-        const auto large = 1.0f - 2.0f / (expNonNegative (a + a) + 1.0f);
-
-        const auto a2 = a * a;
-        auto p = -1.4558343870513183e-3f;
-        p = p * a2 + 3.5921280365724810e-3f;
-        p = p * a2 - 8.8632355299021966e-3f;
-        p = p * a2 + 2.1869488536155203e-2f;
-        p = p * a2 - 5.3968253968253968e-2f;
-        p = p * a2 + 1.3333333333333333e-1f;
-        p = p * a2 - 3.3333333333333333e-1f;
-        const auto small = a + a * a2 * p;
-
-        const auto useSmall = 0u - (std::uint32_t) (absBits < halfBits);
-        return floatOf (((bitsOf (small) & useSmall) | (bitsOf (large) & ~useSmall)) | sign);
-    }
-
-    // One step of a band filter, the framework filter's transposed direct
-    // form II with its operations in the same order.
-    template <typename BandFilter>
-    forcedinline float runBandFilter (BandFilter& f, float x) noexcept
-    {
-        const auto y = f.b0 * x + f.s1;
-        f.s1 = f.b1 * x - f.a1 * y + f.s2;
-        f.s2 = f.b2 * x - f.a2 * y;
-        return y;
-    }
+    using VoiceKernels::fastTanh;
+    using VoiceKernels::runBandFilter;
 
     // The control values one voice step uses, derived from the smoothed
     // tight, body, bite, fizz, air and room values and the voicing.
@@ -644,11 +570,11 @@ namespace
         }
     }
 
-    // In the order of the samples, left before right, as the meters define it.
-    float clipExcess (const float* left, const float* right, int numSamples) noexcept
+    // The block's clip sum carried on over a chunk: one running sum over the
+    // whole block, in the order of the samples, left before right, as the
+    // meters define it.
+    float addClipExcess (float sum, const float* left, const float* right, int numSamples) noexcept
     {
-        auto sum = 0.0f;
-
         for (int i = 0; i < numSamples; ++i)
         {
             sum += juce::jmax (std::abs (left[i]) - 0.97f, 0.0f);
@@ -960,7 +886,7 @@ void EmberLashAudioProcessor::processChunk (const float* inL, const float* inR, 
     finishChunk (inL, inR, s.left.data(), s.right.data(), s.outLeft.data(), s.outRight.data(), s.width.data(),
                  s.mix.data(), s.gain.data(), s.power.data(), widthFactorFor (mode), n);
 
-    figures.clipSum += clipExcess (s.left.data(), s.right.data(), n);
+    figures.clipSum = addClipExcess (figures.clipSum, s.left.data(), s.right.data(), n);
     figures.inputPeak[0] = juce::jmax (figures.inputPeak[0], peakMagnitude (inL, n));
     figures.outputPeak[0] = juce::jmax (figures.outputPeak[0], peakMagnitude (s.outLeft.data(), n));
 

@@ -11,6 +11,7 @@
 #include "processor/PresetStorage.h"
 #include "processor/PresettableProcessor.h"
 #include "processor/ProductInfo.h"
+#include "processor/VoiceKernels.h"
 
 class EmberLashAudioProcessor : public juce::AudioProcessor,
                                 public PresettableProcessor,
@@ -172,13 +173,7 @@ private:
     // same transposed direct form II step as the framework's filter, inlined
     // and with the state in registers over a chunk. Pass-through until the
     // first prepareToPlay, like the framework filters.
-    struct BandFilter
-    {
-        float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f;
-        float s1 = 0.0f, s2 = 0.0f;
-    };
-
-    std::array<std::array<BandFilter, 5>, 2> bandFilters {};
+    std::array<std::array<VoiceKernels::BandFilter, 5>, 2> bandFilters {};
 
     void loadBandCoefficients() noexcept;
 
