@@ -68,3 +68,14 @@ function(emberlash_add_core_library name)
     target_link_libraries(${name} INTERFACE PkgConfig::EMBERLASH_SYSLIBS)
     set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endfunction()
+
+# Links the counter of heap and mutex calls (tests/AllocationCounter.cpp) into
+# a test program. The malloc family and the mutex calls of the program's own
+# objects, the framework's included, reach it through link-time wraps.
+function(emberlash_count_allocations target)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/AllocationCounter.cpp)
+    set(wrapped malloc calloc realloc free aligned_alloc posix_memalign memalign
+                pthread_mutex_lock pthread_mutex_trylock)
+    list(TRANSFORM wrapped PREPEND "LINKER:--wrap=")
+    target_link_options(${target} PRIVATE ${wrapped})
+endfunction()

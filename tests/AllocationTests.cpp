@@ -1,114 +1,65 @@
 #include <gtest/gtest.h>
 
 #include "processor/EmberLashAudioProcessor.h"
+#include "tests/AllocationCounter.h"
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
+#include <functional>
+#include <limits>
+#include <malloc.h>
+#include <mutex>
 
-// Global allocation functions that count every call made on a thread while it
-// has counting switched on. Everything else goes straight to malloc and free.
+using testing_support::ScopedAllocationCounter;
+
 namespace
 {
-    thread_local bool countingOnThisThread = false;
-    std::atomic<int> allocations { 0 };
-    std::atomic<int> deallocations { 0 };
-
-    void* allocate (std::size_t size)
-    {
-        if (countingOnThisThread)
-            ++allocations;
-
-        return std::malloc (size == 0 ? 1 : size);
-    }
-
-    void* allocateAligned (std::size_t size, std::align_val_t alignment)
-    {
-        if (countingOnThisThread)
-            ++allocations;
-
-        const auto align = juce::jmax ((std::size_t) alignment, sizeof (void*));
-        void* result = nullptr;
-        return ::posix_memalign (&result, align, size == 0 ? 1 : size) == 0 ? result : nullptr;
-    }
-
-    void release (void* pointer) noexcept
-    {
-        if (pointer == nullptr)
-            return;
-
-        if (countingOnThisThread)
-            ++deallocations;
-
-        std::free (pointer);
-    }
-
-    void* allocateOrThrow (std::size_t size)
-    {
-        if (auto* p = allocate (size))
-            return p;
-        throw std::bad_alloc();
-    }
-
-    void* allocateAlignedOrThrow (std::size_t size, std::align_val_t alignment)
-    {
-        if (auto* p = allocateAligned (size, alignment))
-            return p;
-        throw std::bad_alloc();
-    }
-
-    struct ScopedAllocationCounter
-    {
-        ScopedAllocationCounter()
-        {
-            allocations = 0;
-            deallocations = 0;
-            countingOnThisThread = true;
-        }
-
-        ~ScopedAllocationCounter() { countingOnThisThread = false; }
-    };
+    // Keeps the compiler from leaving out an allocation whose result is unused.
+    void* volatile sink = nullptr;
 }
-
-void* operator new (std::size_t size) { return allocateOrThrow (size); }
-void* operator new[] (std::size_t size) { return allocateOrThrow (size); }
-void* operator new (std::size_t size, const std::nothrow_t&) noexcept { return allocate (size); }
-void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept { return allocate (size); }
-void* operator new (std::size_t size, std::align_val_t a) { return allocateAlignedOrThrow (size, a); }
-void* operator new[] (std::size_t size, std::align_val_t a) { return allocateAlignedOrThrow (size, a); }
-void* operator new (std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { return allocateAligned (size, a); }
-void* operator new[] (std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { return allocateAligned (size, a); }
-
-void operator delete (void* p) noexcept { release (p); }
-void operator delete[] (void* p) noexcept { release (p); }
-void operator delete (void* p, std::size_t) noexcept { release (p); }
-void operator delete[] (void* p, std::size_t) noexcept { release (p); }
-void operator delete (void* p, const std::nothrow_t&) noexcept { release (p); }
-void operator delete[] (void* p, const std::nothrow_t&) noexcept { release (p); }
-void operator delete (void* p, std::align_val_t) noexcept { release (p); }
-void operator delete[] (void* p, std::align_val_t) noexcept { release (p); }
-void operator delete (void* p, std::size_t, std::align_val_t) noexcept { release (p); }
-void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept { release (p); }
-void operator delete (void* p, std::align_val_t, const std::nothrow_t&) noexcept { release (p); }
-void operator delete[] (void* p, std::align_val_t, const std::nothrow_t&) noexcept { release (p); }
 
 //==============================================================================
-TEST (Allocation, CounterSeesAllocationsOnThisThread)
+TEST (Allocation, CounterSeesEveryKindOfCallOnThisThread)
 {
-    int seen = 0;
+    struct Probe
+    {
+        const char* what;
+        std::function<void()> call;
+        int allocations, frees, locks;   // at least this many
+    };
+
+    juce::CriticalSection section;
+    std::mutex mutex;
+
+    const Probe probes[] {
+        { "operator new[] and delete[]", [] { auto* p = new float[16]; sink = p; delete[] p; }, 1, 1, 0 },
+        { "a heap-held juce::String", [] { juce::String text ("not a short string: it needs heap storage");
+                                           sink = &text; }, 1, 1, 0 },
+        { "malloc through juce::HeapBlock", [] { juce::HeapBlock<float> block (64); sink = block.get(); }, 1, 1, 0 },
+        { "calloc through juce::HeapBlock", [] { juce::HeapBlock<float> block (64, true); sink = block.get(); }, 1, 1, 0 },
+        { "realloc through juce::HeapBlock", [] { juce::HeapBlock<float> block;
+                                                  block.realloc (64); sink = block.get(); }, 1, 1, 0 },
+        { "aligned_alloc", [] { auto* p = std::aligned_alloc (64, 256); sink = p; std::free (p); }, 1, 1, 0 },
+        { "posix_memalign", [] { void* p = nullptr; if (posix_memalign (&p, 64, 256) == 0) sink = p;
+                                 std::free (p); }, 1, 1, 0 },
+        { "memalign", [] { auto* p = memalign (64, 256); sink = p; std::free (p); }, 1, 1, 0 },
+        { "juce::CriticalSection", [&section] { const juce::ScopedLock lock (section); }, 0, 0, 1 },
+        { "juce::CriticalSection::tryEnter", [&section] { if (section.tryEnter()) section.exit(); }, 0, 0, 1 },
+        { "std::mutex", [&mutex] { const std::lock_guard<std::mutex> lock (mutex); }, 0, 0, 1 },
+    };
+
+    for (const auto& probe : probes)
     {
         const ScopedAllocationCounter counter;
-        auto text = juce::String ("not a short string: it needs heap storage");
-        auto* block = new float[16];
-        delete[] block;
-        seen = allocations.load();
-        juce::ignoreUnused (text);
-    }
+        probe.call();
+        const auto seen = counter.calls();
 
-    EXPECT_GE (seen, 1);
+        EXPECT_GE (seen.allocations, probe.allocations) << probe.what;
+        EXPECT_GE (seen.frees, probe.frees) << probe.what;
+        EXPECT_GE (seen.locks, probe.locks) << probe.what;
+    }
 }
 
-TEST (Allocation, ProcessBlockNeitherAllocatesNorFrees)
+TEST (Allocation, ProcessBlockNeitherAllocatesNorLocks)
 {
     constexpr int n = 512;
     EmberLashAudioProcessor processor;
@@ -148,25 +99,34 @@ TEST (Allocation, ProcessBlockNeitherAllocatesNorFrees)
         processor.valueTreeState.getParameter (change.id)->setValueNotifyingHost (change.normalised);
         fill();
 
-        int allocated = 0, freed = 0;
+        testing_support::HeapAndLockCalls seen;
         {
             const ScopedAllocationCounter counter;
             processor.processBlock (buffer, midi);
             processor.processBlock (buffer, midi);
-            allocated = allocations.load();
-            freed = deallocations.load();
+            seen = counter.calls();
         }
 
-        EXPECT_EQ (allocated, 0);
-        EXPECT_EQ (freed, 0);
+        EXPECT_EQ (seen.allocations, 0);
+        EXPECT_EQ (seen.frees, 0);
+        EXPECT_EQ (seen.locks, 0);
     }
 
+    // Samples that are not finite numbers take the same road.
+    fill();
+    buffer.setSample (0, 3, std::numeric_limits<float>::quiet_NaN());
+    buffer.setSample (1, 300, std::numeric_limits<float>::infinity());
+    buffer.setSample (1, 301, 3.4e38f);
+
     juce::AudioBuffer<float> empty (2, 0);
-    int allocated = 0;
+    testing_support::HeapAndLockCalls seen;
     {
         const ScopedAllocationCounter counter;
+        processor.processBlock (buffer, midi);
         processor.processBlock (empty, midi);
-        allocated = allocations.load() + deallocations.load();
+        seen = counter.calls();
     }
-    EXPECT_EQ (allocated, 0);
+
+    EXPECT_TRUE (seen.none()) << seen.allocations << " allocations, " << seen.frees << " frees, "
+                              << seen.locks << " locks";
 }
