@@ -584,6 +584,26 @@ namespace
         return sum;
     }
 
+    // Sets every sample that is not a finite number (an infinity or a NaN)
+    // to zero. On the bits, so that the loop vectorises.
+    void zeroNonFinite (float* samples, int numSamples) noexcept
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto bits = VoiceKernels::bitsOf (samples[i]);
+            const auto keep = 0u - (std::uint32_t) ((bits & 0x7f800000u) != 0x7f800000u);
+            samples[i] = VoiceKernels::floatOf (bits & keep);
+        }
+    }
+
+    // A filter whose state has overflowed (a sample near the float maximum
+    // does that) starts again from zero; one that is finite is left alone.
+    void clearNonFiniteState (VoiceKernels::BandFilter& f) noexcept
+    {
+        if (! (std::isfinite (f.s1) && std::isfinite (f.s2)))
+            f.s1 = f.s2 = 0.0f;
+    }
+
     float peakMagnitude (const float* values, int numSamples) noexcept
     {
         const auto range = juce::FloatVectorOperations::findMinAndMax (values, numSamples);
@@ -616,34 +636,45 @@ float EmberLashAudioProcessor::processChannelSample (float input, int channel, f
                       0.9f * v.bodyScale, 0.78f * v.biteScale);
 }
 
+namespace
+{
+    // The coefficients of the five bands, in member order.
+    Coefficients::Ptr makeBandCoefficients (size_t band, double rate)
+    {
+        switch (band)
+        {
+            case 0:  return Coefficients::makeLowPass (rate, 180.0f);
+            case 1:  return Coefficients::makeHighPass (rate, 3300.0f);
+            case 2:  return Coefficients::makeBandPass (rate, 340.0f, 0.7f);
+            case 3:  return Coefficients::makeBandPass (rate, 2300.0f, 0.8f);
+            default: return Coefficients::makeHighPass (rate, 5200.0f);
+        }
+    }
+}
+
+std::array<std::array<juce::dsp::IIR::Filter<float>, 2>*, 5> EmberLashAudioProcessor::filterBank() noexcept
+{
+    return { &lowPass180, &highPass3300, &bandPass340, &bandPass2300, &highPass5200 };
+}
+
 void EmberLashAudioProcessor::updateFilters()
 {
-    const auto rate = currentSampleRate;
-    const auto lp180  = Coefficients::makeLowPass (rate, 180.0f);
-    const auto hp3300 = Coefficients::makeHighPass (rate, 3300.0f);
-    const auto bp340  = Coefficients::makeBandPass (rate, 340.0f, 0.7f);
-    const auto bp2300 = Coefficients::makeBandPass (rate, 2300.0f, 0.8f);
-    const auto hp5200 = Coefficients::makeHighPass (rate, 5200.0f);
+    const auto bank = filterBank();
 
-    auto assign = [] (std::array<juce::dsp::IIR::Filter<float>, 2>& filters, const Coefficients::Ptr& source)
+    for (size_t k = 0; k < bank.size(); ++k)
     {
-        for (auto& filter : filters)
-            *filter.coefficients = *source;
-    };
+        const auto source = makeBandCoefficients (k, currentSampleRate);
 
-    assign (lowPass180, lp180);
-    assign (highPass3300, hp3300);
-    assign (bandPass340, bp340);
-    assign (bandPass2300, bp2300);
-    assign (highPass5200, hp5200);
+        for (auto& filter : *bank[k])
+            *filter.coefficients = *source;
+    }
 
     loadBandCoefficients();
 }
 
 void EmberLashAudioProcessor::loadBandCoefficients() noexcept
 {
-    const std::array<std::array<juce::dsp::IIR::Filter<float>, 2>*, 5> members {
-        &lowPass180, &highPass3300, &bandPass340, &bandPass2300, &highPass5200 };
+    const auto members = filterBank();
 
     for (size_t k = 0; k < members.size(); ++k)
     {
@@ -669,8 +700,8 @@ void EmberLashAudioProcessor::loadBandCoefficients() noexcept
 
 void EmberLashAudioProcessor::resetDsp()
 {
-    for (auto* bank : { &lowPass180, &highPass3300, &bandPass340, &bandPass2300, &highPass5200 })
-        for (auto& filter : *bank)
+    for (auto* filters : filterBank())
+        for (auto& filter : *filters)
             filter.reset();
 
     for (auto& filters : bandFilters)
@@ -688,23 +719,21 @@ void EmberLashAudioProcessor::prepareToPlay (double sampleRate, int)
     currentSampleRate = sampleRate;
 
     // Each filter gets a coefficients object of its own for the new rate.
+    const auto bank = filterBank();
+
     for (size_t c = 0; c < 2; ++c)
-    {
-        lowPass180[c].coefficients   = Coefficients::makeLowPass (currentSampleRate, 180.0f);
-        highPass3300[c].coefficients = Coefficients::makeHighPass (currentSampleRate, 3300.0f);
-        bandPass340[c].coefficients  = Coefficients::makeBandPass (currentSampleRate, 340.0f, 0.7f);
-        bandPass2300[c].coefficients = Coefficients::makeBandPass (currentSampleRate, 2300.0f, 0.8f);
-        highPass5200[c].coefficients = Coefficients::makeHighPass (currentSampleRate, 5200.0f);
-    }
+        for (size_t k = 0; k < bank.size(); ++k)
+            (*bank[k])[c].coefficients = makeBandCoefficients (k, currentSampleRate);
 
     updateFilters();
     reverb.setSampleRate (currentSampleRate);
     resetDsp();
 
+    // A value that is not a number keeps the smoother's last target, as in processBlock.
     auto start = [this] (juce::SmoothedValue<float>& smoother, double rampSeconds, float value)
     {
         smoother.reset (currentSampleRate, rampSeconds);
-        smoother.setCurrentAndTargetValue (value);
+        smoother.setCurrentAndTargetValue (std::isfinite (value) ? value : smoother.getTargetValue());
     };
 
     start (smoothedTight, tightRampSeconds, getParameterValue ("tight"));
@@ -715,7 +744,8 @@ void EmberLashAudioProcessor::prepareToPlay (double sampleRate, int)
     start (smoothedWidth, slowRampSeconds, getParameterValue ("width") * 0.01f);
     start (smoothedRoom, slowRampSeconds, getParameterValue ("room") * 0.01f);
     start (smoothedMix, tightRampSeconds, getParameterValue ("mix") * 0.01f);
-    start (smoothedOutputGain, tightRampSeconds, dBgain (getParameterValue ("output")));
+    const auto output = getParameterValue ("output");
+    start (smoothedOutputGain, tightRampSeconds, std::isfinite (output) ? dBgain (output) : output);
     start (smoothedPower, tightRampSeconds, isPowerOn() ? 1.0f : 0.0f);
 }
 
@@ -725,6 +755,12 @@ float EmberLashAudioProcessor::readRaw (int index) const noexcept
 {
     const auto* raw = rawParameterValues[(size_t) index];
     return raw != nullptr ? raw->load() : 0.0f;
+}
+
+void EmberLashAudioProcessor::followRaw (juce::SmoothedValue<float>& smoother, int index, float scale) noexcept
+{
+    if (const auto raw = readRaw (index); std::isfinite (raw))
+        smoother.setTargetValue (raw * scale);
 }
 
 void EmberLashAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
@@ -738,15 +774,18 @@ void EmberLashAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
     for (auto ch = numInputs; ch < numOutputs; ++ch)
         buffer.clear (ch, 0, numSamples);
 
-    smoothedTight.setTargetValue (readRaw (tightIndex));
-    smoothedBody.setTargetValue (readRaw (bodyIndex));
-    smoothedBite.setTargetValue (readRaw (biteIndex));
-    smoothedFizz.setTargetValue (readRaw (fizzIndex));
-    smoothedAir.setTargetValue (readRaw (airIndex));
-    smoothedWidth.setTargetValue (readRaw (widthIndex) * 0.01f);
-    smoothedRoom.setTargetValue (readRaw (roomIndex) * 0.01f);
-    smoothedMix.setTargetValue (readRaw (mixIndex) * 0.01f);
-    smoothedOutputGain.setTargetValue (dBgain (readRaw (outputIndex)));
+    followRaw (smoothedTight, tightIndex, 1.0f);
+    followRaw (smoothedBody, bodyIndex, 1.0f);
+    followRaw (smoothedBite, biteIndex, 1.0f);
+    followRaw (smoothedFizz, fizzIndex, 1.0f);
+    followRaw (smoothedAir, airIndex, 1.0f);
+    followRaw (smoothedWidth, widthIndex, 0.01f);
+    followRaw (smoothedRoom, roomIndex, 0.01f);
+    followRaw (smoothedMix, mixIndex, 0.01f);
+
+    if (const auto output = readRaw (outputIndex); std::isfinite (output))
+        smoothedOutputGain.setTargetValue (dBgain (output));
+
     smoothedPower.setTargetValue (isPowerOn() ? 1.0f : 0.0f);
     const auto mode = getMode();
 
@@ -769,6 +808,15 @@ void EmberLashAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
     for (int start = 0; start < numSamples; start += chunkSize)
     {
         const auto n = juce::jmin (chunkSize, numSamples - start);
+
+        // An input sample that is not a finite number counts as silence, for
+        // the voices, the dry share of the output and the meters alike.
+        if (left != nullptr)
+            zeroNonFinite (left + start, n);
+
+        if (right != nullptr)
+            zeroNonFinite (right + start, n);
+
         const auto* inL = left != nullptr ? left + start : scratch.silence.data();
         const auto* inR = right != nullptr ? right + start : inL;
 
@@ -886,6 +934,11 @@ void EmberLashAudioProcessor::processChunk (const float* inL, const float* inR, 
     finishChunk (inL, inR, s.left.data(), s.right.data(), s.outLeft.data(), s.outRight.data(), s.width.data(),
                  s.mix.data(), s.gain.data(), s.power.data(), widthFactorFor (mode), n);
 
+    // Finite input can still overflow the dry path (a sample near the float
+    // maximum times the output gain); such a sample goes out as silence.
+    zeroNonFinite (s.outLeft.data(), n);
+    zeroNonFinite (s.outRight.data(), n);
+
     figures.clipSum = addClipExcess (figures.clipSum, s.left.data(), s.right.data(), n);
     figures.inputPeak[0] = juce::jmax (figures.inputPeak[0], peakMagnitude (inL, n));
     figures.outputPeak[0] = juce::jmax (figures.outputPeak[0], peakMagnitude (s.outLeft.data(), n));
@@ -924,6 +977,11 @@ void EmberLashAudioProcessor::splitBands (int channel, const float* input, int n
         hi5200[i] = runBandFilter (filters[4], x);
     }
 
+    // Within the chunk an overflowed band cannot make the voice's output
+    // non-finite, as the drive's tanh maps it to +-1.
+    for (auto& f : filters)
+        clearNonFiniteState (f);
+
     bandFilters[(size_t) channel] = filters;
 }
 
@@ -957,7 +1015,13 @@ bool EmberLashAudioProcessor::isPowerOn() const
 int EmberLashAudioProcessor::getMode() const
 {
     const auto* raw = rawParameterValues[modeIndex];
-    return raw != nullptr ? (int) std::round (raw->load()) : 0;
+
+    if (raw == nullptr)
+        return 0;
+
+    // A value that is not a number has no nearest integer; the DSP takes it as Rock.
+    const auto value = raw->load();
+    return std::isfinite (value) ? (int) std::round (value) : 1;
 }
 
 float EmberLashAudioProcessor::getParameterValue (const juce::String& parameterId) const

@@ -129,6 +129,12 @@ private:
                           airIndex, widthIndex, roomIndex, mixIndex, outputIndex };
 
     float readRaw (int index) const noexcept;
+
+    // A host can leave a raw value that is not a number (the framework passes
+    // a NaN normalised value through its range unchecked); such a value
+    // leaves the control where it was.
+    void followRaw (juce::SmoothedValue<float>& smoother, int index, float scale) noexcept;
+
     void setMeterLevels (float inPeak0, float inPeak1, float outPeak0, float outPeak1,
                          float clipSum, int numChannels, int numSamples) noexcept;
 
@@ -176,6 +182,9 @@ private:
     std::array<std::array<VoiceKernels::BandFilter, 5>, 2> bandFilters {};
 
     void loadBandCoefficients() noexcept;
+
+    // The five filter members, in member order.
+    std::array<std::array<juce::dsp::IIR::Filter<float>, 2>*, 5> filterBank() noexcept;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EmberLashAudioProcessor)
 };

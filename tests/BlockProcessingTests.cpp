@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "processor/EmberLashAudioProcessor.h"
+#include "tests/BadInputScenarios.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -439,5 +443,180 @@ TEST (BlockProcessing, ReverbFollowsTheRoomTargetOfTheBlock)
         EXPECT_FLOAT_EQ (applied.roomSize, c.roomSize);
         EXPECT_FLOAT_EQ (applied.wetLevel, c.wetLevel);
         EXPECT_FLOAT_EQ (applied.dryLevel, c.dryLevel);
+    }
+}
+
+//==============================================================================
+// Input a host should not send, and rates the bands were not made for.
+namespace
+{
+    using testing_support::ToneThenSilence;
+
+    struct Setting
+    {
+        const char* name;
+        std::vector<std::pair<const char*, float>> values;
+    };
+
+    const Setting settings[] {
+        { "defaults", {} },
+        { "driven", { { "mode", 2.0f }, { "tight", 12.0f }, { "bite", 12.0f }, { "fizz", 12.0f }, { "air", 12.0f },
+                      { "room", 100.0f }, { "mix", 100.0f }, { "output", 12.0f } } },
+        // The dry share at +12 dB overflows near the float maximum.
+        { "dry and loud", { { "mix", 0.0f }, { "output", 12.0f } } },
+        { "power off", { { "power", 0.0f }, { "mix", 0.0f }, { "output", 12.0f } } },
+    };
+
+    void apply (EmberLashAudioProcessor& processor, const Setting& setting)
+    {
+        for (const auto& [id, value] : setting.values)
+            setPlainValue (processor, id, value);
+    }
+
+    // Well below what a meter shows (-60 dB is 0), and far above what 3 s of
+    // decay leaves of a full-scale level.
+    constexpr float meterAtRest = 1.0e-6f;
+}
+
+TEST (BlockProcessing, BadSamplesLeaveNoTraceOnceSilenceFollows)
+{
+    constexpr double rate = 48000.0;
+    constexpr int blockSize = 512;
+
+    for (const auto& setting : settings)
+        for (const auto& bad : testing_support::badSamples)
+            for (const auto channels : { 2, 1 })
+            {
+                SCOPED_TRACE (testing::Message() << bad.name << " with " << setting.name << ", " << channels << " channel(s)");
+                EmberLashAudioProcessor processor;
+                if (channels == 1)
+                    useMonoBuses (processor);
+                apply (processor, setting);
+                processor.prepareToPlay (rate, blockSize);
+
+                // The burst crosses the block's middle, where its working chunks meet.
+                const auto out = testing_support::run (processor, rate, blockSize,
+                                                       ToneThenSilence { 0.5, bad.value, 40, 3.0 });
+
+                EXPECT_TRUE (out.allFinite);
+                EXPECT_LT (out.tailPeak, 1.0e-4f);
+
+                for (int c = 0; c < 2; ++c)
+                {
+                    EXPECT_LT (processor.getInputLevel (c), meterAtRest) << "input meter " << c;
+                    EXPECT_LT (processor.getOutputLevel (c), meterAtRest) << "output meter " << c;
+                }
+
+                EXPECT_LT (processor.getClipLevel(), meterAtRest);
+            }
+}
+
+TEST (BlockProcessing, ASampleThatIsNotANumberCountsAsSilence)
+{
+    constexpr int n = 512;
+    const auto source = makeNoise (2, n, 0.7f, 21);
+
+    for (const auto& bad : testing_support::badSamples)
+    {
+        if (std::isfinite (bad.value))
+            continue;
+
+        SCOPED_TRACE (bad.name);
+        EmberLashAudioProcessor withBad, withSilence;
+
+        for (auto* p : { &withBad, &withSilence })
+            p->prepareToPlay (44100.0, n);
+
+        for (int block = 0; block < 3; ++block)
+        {
+            auto a = source, b = source;
+
+            if (block == 1)
+                for (const auto& [c, i] : { std::pair (0, 0), std::pair (0, 255), std::pair (0, 256), std::pair (1, 400) })
+                {
+                    a.setSample (c, i, bad.value);
+                    b.setSample (c, i, 0.0f);
+                }
+
+            process (withBad, a);
+            process (withSilence, b);
+
+            for (int c = 0; c < 2; ++c)
+                for (int i = 0; i < n; ++i)
+                    ASSERT_EQ (a.getSample (c, i), b.getSample (c, i)) << "block " << block << ", channel " << c << ", sample " << i;
+
+            for (int c = 0; c < 2; ++c)
+            {
+                EXPECT_EQ (withBad.getInputLevel (c), withSilence.getInputLevel (c));
+                EXPECT_EQ (withBad.getOutputLevel (c), withSilence.getOutputLevel (c));
+            }
+
+            EXPECT_EQ (withBad.getClipLevel(), withSilence.getClipLevel());
+        }
+    }
+}
+
+TEST (BlockProcessing, RawValuesThatAreNotNumbersLeaveTheControlsWhereTheyWere)
+{
+    struct Case
+    {
+        const char* id;
+        float before, after;   // plain values; the change starts a ramp
+    };
+
+    // Mode is Rock throughout: a mode that is not a number plays as Rock.
+    const Case cases[] {
+        { "tight", 3.0f, -7.0f }, { "body", 2.5f, 9.0f }, { "bite", 4.0f, -11.0f }, { "fizz", 4.5f, -3.0f },
+        { "air", 1.5f, 10.0f },   { "width", 120.0f, 40.0f }, { "room", 25.0f, 90.0f }, { "mix", 70.0f, 20.0f },
+        { "output", 0.0f, 9.5f }, { "mode", 1.0f, 1.0f },
+    };
+
+    constexpr int n = 300;
+    const auto nan = std::numeric_limits<float>::quiet_NaN();
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.id);
+        EmberLashAudioProcessor plain, odd;
+        auto* raw = odd.valueTreeState.getRawParameterValue (c.id);
+        ASSERT_NE (raw, nullptr);
+
+        for (auto* p : { &plain, &odd })
+        {
+            setPlainValue (*p, c.id, c.before);
+            p->prepareToPlay (44100.0, n);
+        }
+
+        for (int block = 0; block < 24; ++block)
+        {
+            if (block == 2)
+                for (auto* p : { &plain, &odd })
+                    setPlainValue (*p, c.id, c.after);
+
+            // A NaN arrives mid-ramp, stays through a new prepareToPlay and goes.
+            if (block == 3)
+                raw->store (nan);
+
+            if (block == 8)
+                for (auto* p : { &plain, &odd })
+                    p->prepareToPlay (44100.0, n);
+
+            if (block == 12)
+                raw->store (plain.getParameterValue (c.id));
+
+            if (block == 5 && juce::String (c.id) == "mode")
+            {
+                EXPECT_EQ (odd.getMode(), 1);
+            }
+
+            auto a = makeNoise (2, n, 0.8f, block);
+            auto b = a;
+            process (plain, a);
+            process (odd, b);
+
+            for (int ch = 0; ch < 2; ++ch)
+                for (int i = 0; i < n; ++i)
+                    ASSERT_EQ (a.getSample (ch, i), b.getSample (ch, i)) << "block " << block << ", channel " << ch << ", sample " << i;
+        }
     }
 }
