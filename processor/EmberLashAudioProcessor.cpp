@@ -638,16 +638,26 @@ float EmberLashAudioProcessor::processChannelSample (float input, int channel, f
 
 namespace
 {
+    // A band's frequency at a rate: its own, but at most 0.49 of the rate.
+    // Low rates cannot carry every band (below 10400 Hz the 5200 Hz high-pass
+    // lies above Nyquist), and there the framework's makers give unstable
+    // filters; just below Nyquist they stay stable. From 10612 Hz up every
+    // band keeps its own frequency, so at every common rate from 11025 Hz.
+    float bandFrequency (double rate, float frequency) noexcept
+    {
+        return juce::jmin (frequency, (float) (rate * 0.49));
+    }
+
     // The coefficients of the five bands, in member order.
     Coefficients::Ptr makeBandCoefficients (size_t band, double rate)
     {
         switch (band)
         {
-            case 0:  return Coefficients::makeLowPass (rate, 180.0f);
-            case 1:  return Coefficients::makeHighPass (rate, 3300.0f);
-            case 2:  return Coefficients::makeBandPass (rate, 340.0f, 0.7f);
-            case 3:  return Coefficients::makeBandPass (rate, 2300.0f, 0.8f);
-            default: return Coefficients::makeHighPass (rate, 5200.0f);
+            case 0:  return Coefficients::makeLowPass (rate, bandFrequency (rate, 180.0f));
+            case 1:  return Coefficients::makeHighPass (rate, bandFrequency (rate, 3300.0f));
+            case 2:  return Coefficients::makeBandPass (rate, bandFrequency (rate, 340.0f), 0.7f);
+            case 3:  return Coefficients::makeBandPass (rate, bandFrequency (rate, 2300.0f), 0.8f);
+            default: return Coefficients::makeHighPass (rate, bandFrequency (rate, 5200.0f));
         }
     }
 }

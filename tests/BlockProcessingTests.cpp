@@ -556,6 +556,91 @@ TEST (BlockProcessing, ASampleThatIsNotANumberCountsAsSilence)
     }
 }
 
+TEST (BlockProcessing, LowSampleRatesStayBoundedAndFallSilent)
+{
+    for (const auto rate : { 8000.0, 11025.0, 16000.0, 1234.5678 })
+        for (const auto& setting : settings)
+        {
+            SCOPED_TRACE (testing::Message() << rate << " Hz with " << setting.name);
+            EmberLashAudioProcessor processor;
+            apply (processor, setting);
+            processor.prepareToPlay (rate, 64);
+
+            const auto out = testing_support::run (processor, rate, 64, ToneThenSilence {});
+
+            EXPECT_TRUE (out.allFinite);
+            EXPECT_LT (out.peak, 8.0f);
+            EXPECT_GT (out.peak, 0.1f) << "the tone did not come through";
+            EXPECT_LT (out.tailPeak, 1.0e-4f);
+        }
+}
+
+namespace
+{
+    using Coefficients = juce::dsp::IIR::Coefficients<float>;
+    using FilterMember = std::array<juce::dsp::IIR::Filter<float>, 2> EmberLashAudioProcessor::*;
+
+    struct Band
+    {
+        const char* name;
+        FilterMember member;
+        std::function<Coefficients::Ptr (double)> make;
+    };
+
+    const Band bands[] {
+        { "low-pass 180", &EmberLashAudioProcessor::lowPass180, [] (double r) { return Coefficients::makeLowPass (r, 180.0f); } },
+        { "high-pass 3300", &EmberLashAudioProcessor::highPass3300, [] (double r) { return Coefficients::makeHighPass (r, 3300.0f); } },
+        { "band-pass 340", &EmberLashAudioProcessor::bandPass340, [] (double r) { return Coefficients::makeBandPass (r, 340.0f, 0.7f); } },
+        { "band-pass 2300", &EmberLashAudioProcessor::bandPass2300, [] (double r) { return Coefficients::makeBandPass (r, 2300.0f, 0.8f); } },
+        { "high-pass 5200", &EmberLashAudioProcessor::highPass5200, [] (double r) { return Coefficients::makeHighPass (r, 5200.0f); } },
+    };
+}
+
+TEST (BlockProcessing, BandsKeepTheirFrequencyAtEveryRateThatCarriesThem)
+{
+    for (const auto rate : { 11025.0, 16000.0, 22050.0, 32000.0, 44100.0, 48000.0, 88200.0, 96000.0,
+                             176400.0, 192000.0, 384000.0 })
+    {
+        EmberLashAudioProcessor processor;
+        processor.prepareToPlay (rate, 512);
+
+        for (const auto& band : bands)
+        {
+            const auto expected = band.make (rate);
+
+            for (auto& filter : processor.*(band.member))
+            {
+                const auto* actual = filter.coefficients->getRawCoefficients();
+                const auto* wanted = expected->getRawCoefficients();
+
+                for (int k = 0; k < 5; ++k)
+                    EXPECT_EQ (actual[k], wanted[k]) << band.name << " at " << rate << " Hz, coefficient " << k;
+            }
+        }
+    }
+}
+
+TEST (BlockProcessing, BandsAboveNyquistSitJustBelowItAndStayStable)
+{
+    for (const auto rate : { 1000.0, 1234.5678, 4000.0, 6000.0, 8000.0, 10400.0, 10600.0 })
+    {
+        EmberLashAudioProcessor processor;
+        processor.prepareToPlay (rate, 512);
+
+        for (const auto& band : bands)
+            for (auto& filter : processor.*(band.member))
+            {
+                // Both poles of 1 + a1 z^-1 + a2 z^-2 inside the unit circle.
+                const auto* c = filter.coefficients->getRawCoefficients();
+                const auto a1 = c[3], a2 = c[4];
+                EXPECT_TRUE (std::isfinite (c[0]) && std::isfinite (c[1]) && std::isfinite (c[2]))
+                    << band.name << " at " << rate << " Hz";
+                EXPECT_TRUE (std::abs (a2) < 1.0f && std::abs (a1) < 1.0f + a2)
+                    << band.name << " at " << rate << " Hz: a1 " << a1 << ", a2 " << a2;
+            }
+    }
+}
+
 TEST (BlockProcessing, RawValuesThatAreNotNumbersLeaveTheControlsWhereTheyWere)
 {
     struct Case
