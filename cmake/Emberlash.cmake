@@ -29,7 +29,7 @@ function(emberlash_use_juce target)
         JUCE_WEB_BROWSER=0
         JUCE_USE_CURL=0
         JUCE_VST3_CAN_REPLACE_VST2=0
-        JUCE_LOG_ASSERTIONS=1
+        JUCE_LOG_ASSERTIONS=${EMBERLASH_LOG_ASSERTIONS}
         JUCE_STRICT_REFCOUNTEDPOINTER=1
         JUCE_SILENCE_XCODE_15_LINKER_WARNING=1)
     target_link_libraries(${target}
