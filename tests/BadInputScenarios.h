@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 // What hosts and upstream plug-ins can feed the audio path, run the same way
 // through the processor in-process and through the built bundle: a tone, a
@@ -23,6 +25,22 @@ namespace testing_support
         { "-inf", -std::numeric_limits<float>::infinity() },
         { "+3.4e38", 3.4e38f },
         { "-3.4e38", -3.4e38f },
+    };
+
+    // Plain parameter values to run the scenarios with, by id.
+    struct Setting
+    {
+        const char* name;
+        std::vector<std::pair<const char*, float>> values;
+    };
+
+    inline const Setting settings[] {
+        { "defaults", {} },
+        { "driven", { { "mode", 2.0f }, { "tight", 12.0f }, { "bite", 12.0f }, { "fizz", 12.0f }, { "air", 12.0f },
+                      { "room", 100.0f }, { "mix", 100.0f }, { "output", 12.0f } } },
+        // The dry share at +12 dB overflows near the float maximum.
+        { "dry and loud", { { "mix", 0.0f }, { "output", 12.0f } } },
+        { "power off", { { "power", 0.0f }, { "mix", 0.0f }, { "output", 12.0f } } },
     };
 
     struct ToneThenSilence

@@ -7,8 +7,6 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <utility>
-#include <vector>
 
 namespace
 {
@@ -451,21 +449,8 @@ TEST (BlockProcessing, ReverbFollowsTheRoomTargetOfTheBlock)
 namespace
 {
     using testing_support::ToneThenSilence;
-
-    struct Setting
-    {
-        const char* name;
-        std::vector<std::pair<const char*, float>> values;
-    };
-
-    const Setting settings[] {
-        { "defaults", {} },
-        { "driven", { { "mode", 2.0f }, { "tight", 12.0f }, { "bite", 12.0f }, { "fizz", 12.0f }, { "air", 12.0f },
-                      { "room", 100.0f }, { "mix", 100.0f }, { "output", 12.0f } } },
-        // The dry share at +12 dB overflows near the float maximum.
-        { "dry and loud", { { "mix", 0.0f }, { "output", 12.0f } } },
-        { "power off", { { "power", 0.0f }, { "mix", 0.0f }, { "output", 12.0f } } },
-    };
+    using testing_support::Setting;
+    using testing_support::settings;
 
     void apply (EmberLashAudioProcessor& processor, const Setting& setting)
     {

@@ -372,6 +372,148 @@ TEST (HostProcessing, HostedBlocksEqualInProcessBlocks)
     hosted->releaseResources();
 }
 
+//==============================================================================
+// What hosts and upstream plug-ins can feed it, through the built bundle.
+#include "tests/BadInputScenarios.h"
+
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace
+{
+    using testing_support::ToneThenSilence;
+
+    void applyThroughHost (juce::AudioPluginInstance& instance, const testing_support::Setting& setting)
+    {
+        EmberLashAudioProcessor reference;
+
+        for (const auto& [id, value] : setting.values)
+        {
+            auto* mine = reference.valueTreeState.getParameter (id);
+            ASSERT_NE (mine, nullptr) << id;
+            auto* hosted = HostedPlugin::parameterNamed (instance, mine->getName (100));
+            ASSERT_NE (hosted, nullptr) << id;
+            setPlain (*hosted, *mine, value);
+        }
+    }
+
+    // What the process writes to its standard error while the object lives.
+    // The hosted plug-in runs a framework of its own, which prints its failed
+    // assertions there.
+    class CapturedStandardError
+    {
+    public:
+        CapturedStandardError()
+        {
+            flush();
+            if (file != nullptr && (saved = dup (STDERR_FILENO)) >= 0)
+                dup2 (fileno (file), STDERR_FILENO);
+        }
+
+        ~CapturedStandardError()
+        {
+            stop();
+            if (file != nullptr)
+                std::fclose (file);
+        }
+
+        juce::String text()
+        {
+            stop();
+            juce::MemoryOutputStream out;
+
+            if (file != nullptr)
+            {
+                std::rewind (file);
+                char chunk[4096];
+                for (size_t n; (n = std::fread (chunk, 1, sizeof (chunk), file)) > 0;)
+                    out.write (chunk, n);
+            }
+
+            return out.toString();
+        }
+
+    private:
+        static void flush()
+        {
+            std::cerr.flush();
+            std::fflush (stderr);
+        }
+
+        void stop()
+        {
+            if (saved < 0)
+                return;
+
+            flush();
+            dup2 (saved, STDERR_FILENO);
+            close (saved);
+            saved = -1;
+        }
+
+        std::FILE* file = std::tmpfile();
+        int saved = -1;
+    };
+}
+
+TEST (HostRecovery, BadSamplesLeaveNoTraceOnceSilenceFollows)
+{
+    constexpr double rate = 48000.0;
+    constexpr int blockSize = 512;
+
+    for (const auto& setting : testing_support::settings)
+    {
+        SCOPED_TRACE (setting.name);
+        auto instance = HostedPlugin::load (rate, blockSize);
+        ASSERT_NE (instance, nullptr);
+        applyThroughHost (*instance, setting);
+        instance->prepareToPlay (rate, blockSize);
+
+        // One instance takes every kind in turn, each after the silence that
+        // followed the one before.
+        for (const auto& bad : testing_support::badSamples)
+        {
+            SCOPED_TRACE (bad.name);
+            const auto out = testing_support::run (*instance, rate, blockSize, ToneThenSilence { 0.5, bad.value, 40, 3.0 });
+            EXPECT_TRUE (out.allFinite);
+            EXPECT_GT (out.peak, 0.1f) << "the tone did not come through";
+            EXPECT_LT (out.tailPeak, 1.0e-4f);
+        }
+
+        instance->releaseResources();
+    }
+}
+
+TEST (HostRecovery, LowSampleRatesStayBoundedFallSilentAndPrintNoAssertion)
+{
+    constexpr int blockSize = 64;
+
+    // 1234.5678 Hz is the odd rate that the SDK's validator runs.
+    for (const auto rate : { 8000.0, 11025.0, 16000.0, 1234.5678 })
+        for (const auto& setting : testing_support::settings)
+        {
+            SCOPED_TRACE (testing::Message() << rate << " Hz with " << setting.name);
+            CapturedStandardError errors;
+            testing_support::OutputFigures out;
+
+            {
+                auto instance = HostedPlugin::load (rate, blockSize);
+                ASSERT_NE (instance, nullptr);
+                applyThroughHost (*instance, setting);
+                instance->prepareToPlay (rate, blockSize);
+                out = testing_support::run (*instance, rate, blockSize, ToneThenSilence {});
+                instance->releaseResources();
+            }
+
+            const auto printed = errors.text();
+            EXPECT_FALSE (printed.contains ("Assertion")) << printed;
+            EXPECT_TRUE (out.allFinite);
+            EXPECT_LT (out.peak, 8.0f);
+            EXPECT_LT (out.tailPeak, 1.0e-4f);
+        }
+}
+
 namespace
 {
     // The plug-in's own chunk inside the host's saved state: the host keeps it
