@@ -14,9 +14,10 @@ declare -A CORPUS=(
     [PresetFileFuzzer]=preset
     [PresetNameFuzzer]=names
     [ValueLabelFuzzer]=label
+    [AudioPathFuzzer]=audio
 )
 TARGETS=("$@")
-[ "${#TARGETS[@]}" -gt 0 ] || TARGETS=(StateChunkFuzzer PresetFileFuzzer PresetNameFuzzer ValueLabelFuzzer)
+[ "${#TARGETS[@]}" -gt 0 ] || TARGETS=(StateChunkFuzzer PresetFileFuzzer PresetNameFuzzer ValueLabelFuzzer AudioPathFuzzer)
 
 juce_arg=()
 [ -n "${EMBERLASH_JUCE_DIR:-}" ] && juce_arg=("-DEMBERLASH_JUCE_DIR=$EMBERLASH_JUCE_DIR")

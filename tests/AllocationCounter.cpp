@@ -45,6 +45,16 @@ extern "C"
     int __real_pthread_mutex_lock (pthread_mutex_t*);
     int __real_pthread_mutex_trylock (pthread_mutex_t*);
 
+    void* __wrap_malloc (std::size_t);
+    void* __wrap_calloc (std::size_t, std::size_t);
+    void* __wrap_realloc (void*, std::size_t);
+    void __wrap_free (void*);
+    void* __wrap_aligned_alloc (std::size_t, std::size_t);
+    int __wrap_posix_memalign (void**, std::size_t, std::size_t);
+    void* __wrap_memalign (std::size_t, std::size_t);
+    int __wrap_pthread_mutex_lock (pthread_mutex_t*);
+    int __wrap_pthread_mutex_trylock (pthread_mutex_t*);
+
     void* __wrap_malloc (std::size_t size) { countAllocation(); return __real_malloc (size); }
     void* __wrap_calloc (std::size_t n, std::size_t size) { countAllocation(); return __real_calloc (n, size); }
     void* __wrap_realloc (void* p, std::size_t size) { countAllocation(); return __real_realloc (p, size); }
@@ -105,6 +115,15 @@ void* operator new (std::size_t size, std::align_val_t a) { return allocateAlign
 void* operator new[] (std::size_t size, std::align_val_t a) { return allocateAlignedOrThrow (size, a); }
 void* operator new (std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { return allocateAligned (size, a); }
 void* operator new[] (std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { return allocateAligned (size, a); }
+
+// The sized forms are declared by <new> only when the compiler offers sized
+// deallocation.
+#ifndef __cpp_sized_deallocation
+void operator delete (void*, std::size_t) noexcept;
+void operator delete[] (void*, std::size_t) noexcept;
+void operator delete (void*, std::size_t, std::align_val_t) noexcept;
+void operator delete[] (void*, std::size_t, std::align_val_t) noexcept;
+#endif
 
 void operator delete (void* p) noexcept { release (p); }
 void operator delete[] (void* p) noexcept { release (p); }
