@@ -496,7 +496,7 @@ TEST (BlockProcessing, BadSamplesLeaveNoTraceOnceSilenceFollows)
             }
 }
 
-TEST (BlockProcessing, ASampleThatIsNotANumberCountsAsSilence)
+TEST (BlockProcessing, ASampleThatIsNotFiniteCountsAsSilence)
 {
     constexpr int n = 512;
     const auto source = makeNoise (2, n, 0.7f, 21);
