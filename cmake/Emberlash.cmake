@@ -5,6 +5,7 @@ set(EMBERLASH_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../processor/ApplicationDataFolder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/StoredXml.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/NumberText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../processor/RegularFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/PresetStorage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/FactoryPresets.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/ScopedSuspendProcessing.cpp

@@ -67,6 +67,16 @@ namespace
     {
         return PresetStorage::sanitisePresetName (name);
     }
+
+    // The listed name equal to the name, exactly if there is one, else
+    // ignoring case; empty when there is none.
+    juce::String listedAs (const juce::StringArray& names, const juce::String& name)
+    {
+        if (names.contains (name))
+            return name;
+
+        return names[names.indexOf (name, true)];
+    }
 }
 
 MenuBar::MenuBar()
@@ -389,32 +399,23 @@ juce::String MenuBar::makeUniquePresetName (const juce::String& baseName)
 
 bool MenuBar::userPresetExists (const juce::String& name)
 {
-    if (presettable == nullptr)
-        return false;
-
-    // Besides the name itself, a name whose file would be a listed preset's
-    // file exists: "Lead!" is saved as Lead.xml, and replacing that file
-    // without asking would lose the preset Lead.
-    const auto names = presettable->getUserPresetNames();
-    const auto trimmed = name.trim();
-
-    return names.contains (trimmed, true) || names.contains (fileNameOf (trimmed), true);
+    return findExistingPresetName (name).isNotEmpty();
 }
 
 juce::String MenuBar::findExistingPresetName (const juce::String& name)
 {
-    // The listed preset whose file a name leads to, as the list spells it:
-    // where file names keep their letter case, "lead" may lead to Lead.xml.
-    const auto file = fileNameOf (name);
-    const auto names = presettable != nullptr ? presettable->getUserPresetNames() : juce::StringArray();
+    if (presettable == nullptr)
+        return {};
 
-    if (names.contains (file, false))
-        return file;
+    // The listed preset a name stands for, as the list spells it: the name
+    // itself, else the name its file would have ("Lead!" is saved as
+    // Lead.xml, and replacing that file without asking would lose the preset
+    // Lead); each exactly first, then ignoring case. Empty when none is listed.
+    const auto names = presettable->getUserPresetNames();
+    const auto trimmed = name.trim();
+    const auto listed = listedAs (names, trimmed);
 
-    if (const auto index = names.indexOf (file, true); index >= 0)
-        return names[index];
-
-    return name;
+    return listed.isNotEmpty() ? listed : listedAs (names, fileNameOf (trimmed));
 }
 
 //==============================================================================
@@ -444,31 +445,33 @@ void MenuBar::savePresetNamed (const juce::String& name)
 
 void MenuBar::renamePresetTo (const juce::String& oldName, const juce::String& newName)
 {
+    // The old name comes from the list and is passed on exactly as listed,
+    // since it names one file, blanks and all.
     const auto from = oldName.trim();
     const auto to = newName.trim();
 
     if (presettable == nullptr || from.isEmpty() || to.isEmpty() || from.equalsIgnoreCase (to))
         return;
 
-    // Names that lead to the same file ("Lead" and "Lead!") are the same
-    // preset: there is nothing to move.
-    if (fileNameOf (from).equalsIgnoreCase (fileNameOf (to)))
+    // A new name that leads to the old preset's own file ("Lead!" for Lead)
+    // leaves nothing to move.
+    if (oldName.equalsIgnoreCase (fileNameOf (to)))
         return;
 
     if (userPresetExists (to))
     {
         showConfirmation ("Overwrite Preset?", overwriteMessage (to), "Overwrite",
-                          guardedCallback (Completion::confirmation, [from, to] (MenuBar& bar, int result)
+                          guardedCallback (Completion::confirmation, [oldName, to] (MenuBar& bar, int result)
                           {
-                              bar.handleRenameOverwriteResult (from, to, result);
+                              bar.handleRenameOverwriteResult (oldName, to, result);
                           }));
         return;
     }
 
-    if (presettable->renameUserPreset (from, to))
+    if (presettable->renameUserPreset (oldName, to))
     {
         updatePresetButtonText();
-        showSuccessMessage ("Success", renamedMessage (from, to));
+        showSuccessMessage ("Success", renamedMessage (oldName, to));
     }
 }
 
@@ -517,14 +520,25 @@ void MenuBar::handleRenameOverwriteResult (const juce::String& oldName, const ju
     if (presettable == nullptr || result != 1)
         return;
 
-    // The preset being replaced is first moved to a backup name, so that it
-    // is never lost: it comes back if the rename fails.
+    // The preset being replaced is the listed one the name was found as. The
+    // rename lands on the file the new name leads to; when that is another
+    // listed preset's file, it could only succeed by replacing a preset
+    // nobody agreed to lose, so nothing is done.
     const auto existing = findExistingPresetName (newName);
+    const auto landing = listedAs (presettable->getUserPresetNames(), fileNameOf (newName));
 
-    auto backup = newName + "__backup";
+    if (existing.isEmpty() || (landing.isNotEmpty() && landing != existing))
+        return;
+
+    // The replaced preset is first moved to a backup name, so that it is
+    // never lost: it comes back if the rename fails. The backup is named
+    // after a file name, so that it is listed, and so moved back or deleted,
+    // under that very name.
+    const auto backupBase = fileNameOf (newName).trim() + "__backup";
+    auto backup = backupBase;
 
     for (int number = 1; userPresetExists (backup); ++number)
-        backup = newName + "__backup" + juce::String (number);
+        backup = backupBase + juce::String (number);
 
     if (! presettable->renameUserPreset (existing, backup))
         return;

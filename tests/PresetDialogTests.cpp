@@ -462,8 +462,8 @@ TEST_F (DialogFixture, RenameOntoANameThatLeadsToAnExistingFileAsksToo)
 
     struct Case { const char* typed; const char* firstMove; Files after; };
     const Case cases[] = {
-        // B!'s file is B.xml; its first backup name would be B__backup.xml, which exists.
-        { "B!", "rename B -> B!__backup1", { { "B.xml", "a" }, { "B__backup.xml", "older backup" } } },
+        // B!'s file is B.xml; the backup is named after that file, and B__backup.xml exists.
+        { "B!", "rename B -> B__backup1",  { { "B.xml", "a" }, { "B__backup.xml", "older backup" } } },
         // Where file names keep their case, b.xml replaces the listed B.
         { "b",  "rename B -> b__backup1",  { { "b.xml", "a" }, { "B__backup.xml", "older backup" } } },
     };

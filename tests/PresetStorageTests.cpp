@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "processor/PresetStorage.h"
+#include "processor/RegularFile.h"
+#include "tests/ChildProcess.h"
+#include "tests/FolderContents.h"
 #include "tests/TempHome.h"
 #include "tests/TestSupport.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testing_support::TempHome;
 
@@ -32,6 +39,21 @@ namespace
         {
             home.presets().createDirectory();
             ASSERT_TRUE (home.presets().getChildFile (fileName).replaceWithText (content));
+        }
+
+        std::string path (const char* fileName) const
+        {
+            return home.presets().getChildFile (fileName).getFullPathName().toStdString();
+        }
+
+        // The odd things a presets folder may hold besides preset files.
+        void addSpecialEntries()
+        {
+            home.presets().createDirectory();
+            ASSERT_EQ (mkfifo (path ("Special.xml").c_str(), 0644), 0);
+            ASSERT_EQ (symlink ("/dev/zero", path ("Zero.xml").c_str()), 0);
+            ASSERT_EQ (symlink ("Missing.xml", path ("Dangling.xml").c_str()), 0);
+            ASSERT_TRUE (home.presets().getChildFile ("Folder.xml").createDirectory().wasOk());
         }
 
         TempHome home;
@@ -88,16 +110,80 @@ TEST_F (Storage, ListingRule)
     EXPECT_EQ (storage.listPresetNames(), expected);
 }
 
-TEST_F (Storage, HandNamedFileIsListedButNotReachableByItsName)
+TEST_F (Storage, ListedNamesLeadToTheFilesTheyCameFromAndNothingElseIsListed)
 {
+    writeByHand ("Lower.xml");
     writeByHand ("Odd.Name.xml");
-    ASSERT_TRUE (storage.listPresetNames().contains ("Odd.Name"));
+    writeByHand ("Lead (old).xml");
+    writeByHand ("Lead old.xml");
+    writeByHand ("Upper.XML");     // another file than Upper.xml, which the name Upper leads to
+    writeByHand ("Mixed.Xml");
+    writeByHand (".xml");          // listed as ".xml", and so is the next: neither is
+    writeByHand (".xml.xml");
+    home.home().getChildFile ("elsewhere.xml").replaceWithText ("<PARAMETERS/>");
+    ASSERT_EQ (symlink (home.home().getChildFile ("elsewhere.xml").getFullPathName().toRawUTF8(),
+                        path ("Linked.xml").c_str()), 0);
+    addSpecialEntries();
 
-    juce::ValueTree t;
-    EXPECT_FALSE (storage.loadPresetFile ("Odd.Name", t)) << "goes to OddName.xml";
-    EXPECT_FALSE (storage.deletePresetFile ("Odd.Name"));
-    EXPECT_FALSE (storage.renamePresetFile ("Odd.Name", "Other"));
-    EXPECT_TRUE (home.presets().getChildFile ("Odd.Name.xml").existsAsFile());
+    EXPECT_EQ (storage.listPresetNames(),
+               juce::StringArray ({ "Lead (old)", "Lead old", "Linked", "Lower", "Odd.Name" }));
+
+    const std::pair<const char*, const char*> cases[] {
+        { "Lead (old)", "Lead (old).xml" }, { "Lead old", "Lead old.xml" }, { "Odd.Name", "Odd.Name.xml" },
+        { "Lower", "Lower.xml" }, { "Linked", "Linked.xml" },
+        { "OddName", nullptr }, { "lower", nullptr }, { "Upper", nullptr }, { "Mixed", nullptr },
+        { ".xml", nullptr }, { "Special", nullptr }, { "Zero", nullptr }, { "Dangling", nullptr },
+        { "Folder", nullptr }, { "Missing", nullptr },
+    };
+
+    for (const auto& [name, fileName] : cases)
+        EXPECT_EQ (storage.findListedFile (name),
+                   fileName != nullptr ? home.presets().getChildFile (fileName) : juce::File()) << name;
+}
+
+// Each read runs in a child, so one that blocks fails instead of stalling.
+TEST_F (Storage, OnlyRegularFilesUpToTheCapAreRead)
+{
+    const auto cap = PresetStorage::maxPresetFileBytes;
+    writeByHand ("Small.xml");
+    writeByHand ("AtCap.xml", juce::String::repeatedString (" ", (int) cap));
+    writeByHand ("OverCap.xml", juce::String::repeatedString (" ", (int) cap + 1));
+    ASSERT_EQ (symlink ("Small.xml", path ("Linked.xml").c_str()), 0);
+    addSpecialEntries();
+    {
+        const auto fd = open (path ("Huge.xml").c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE (fd, 0);
+        ASSERT_EQ (ftruncate (fd, 400 * 1024 * 1024), 0);  // sparse: no disk space used
+        close (fd);
+    }
+    const auto start = testing_support::folderContents (home.presets());
+
+    struct Case { const char* fileName; int size; };  // -1: not read
+    const Case cases[] {
+        { "Small.xml", 13 }, { "Linked.xml", 13 }, { "AtCap.xml", (int) cap },
+        { "OverCap.xml", -1 }, { "Huge.xml", -1 }, { "Special.xml", -1 }, { "Zero.xml", -1 },
+        { "Dangling.xml", -1 }, { "Folder.xml", -1 }, { "Missing.xml", -1 },
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto file = home.presets().getChildFile (c.fileName);
+        const auto code = testing_support::runInChild ([&]
+        {
+            juce::MemoryBlock bytes;
+            bytes.append ("untouched", 9);
+
+            if (RegularFile::read (file, cap, bytes))
+                return (int) bytes.getSize() == c.size ? 1 : 2;
+
+            return bytes.toString() == "untouched" ? 0 : 2;
+        });
+
+        EXPECT_NE (code, testing_support::childHung) << c.fileName << ": the read blocked";
+        EXPECT_EQ (code, c.size >= 0 ? 1 : 0) << c.fileName;
+    }
+
+    EXPECT_EQ (testing_support::folderContents (home.presets()), start);
 }
 
 TEST_F (Storage, SavedFileBytes)
@@ -184,15 +270,18 @@ TEST_F (Storage, UntrustedNamesStayInsideThePresetsFolder)
     const juce::String names[] { "../x", "/etc/passwd", "a/b", "..", ".", "~/evil",
                                  juce::String::fromUTF8 ("nul\0byte", 8), "ctl\x01\x1f\x7f", "\\..\\..\\win" };
 
-    // Whatever the name became, using it must not crash.
+    // Whatever the name became, using it must not crash; the preset is
+    // listed under its file name.
     for (const auto& name : names)
     {
         EXPECT_TRUE (storage.savePresetFile (name, tree())) << name;
         EXPECT_EQ (storage.getPresetFile (name).getParentDirectory(), home.presets()) << name;
+        const auto listed = PresetStorage::sanitisePresetName (name);
+        EXPECT_EQ (storage.listPresetNames(), juce::StringArray (listed)) << name;
         juce::ValueTree t;
-        EXPECT_TRUE (storage.loadPresetFile (name, t)) << name;
-        EXPECT_TRUE (storage.renamePresetFile (name, name + "2")) << name;
-        EXPECT_TRUE (storage.deletePresetFile (name + "2")) << name;
+        EXPECT_TRUE (storage.loadPresetFile (listed, t)) << name;
+        EXPECT_TRUE (storage.renamePresetFile (listed, name + "2")) << name;
+        EXPECT_TRUE (storage.deletePresetFile (PresetStorage::sanitisePresetName (name + "2"))) << name;
     }
 
     // A name too long for the file system: nothing is written, nothing breaks.
@@ -209,25 +298,37 @@ TEST_F (Storage, UntrustedNamesStayInsideThePresetsFolder)
                                                        "config/VontalAudio/Emberlash/version_1.0.1/Presets" }));
 }
 
-// A file copied in by hand may carry a name that is not UTF-8.
+// A file copied in by hand may carry a name that is not UTF-8. The
+// framework keeps the name's bytes, so the file is listed and reached.
 TEST_F (Storage, FileNameThatIsNotUtf8)
 {
     home.presets().createDirectory();
     const std::string raw = std::string (home.presets().getFullPathName().toRawUTF8()) + "/bad\xff.xml";
-    FILE* f = std::fopen (raw.c_str(), "w");
-    ASSERT_NE (f, nullptr);
-    std::fputs ("<PARAMETERS/>", f);
-    std::fclose (f);
 
-    const auto names = storage.listPresetNames();
-    EXPECT_EQ (names.size(), 1);
-
-    // Whatever the name became, using it must not crash.
-    for (const auto& name : names)
+    const auto writeRaw = [&raw]
     {
-        juce::ValueTree t;
-        storage.loadPresetFile (name, t);
-        storage.renamePresetFile (name, "Renamed");
-        storage.deletePresetFile (name);
-    }
+        FILE* f = std::fopen (raw.c_str(), "w");
+        ASSERT_NE (f, nullptr);
+        std::fputs ("<PARAMETERS a=\"1\"/>", f);
+        std::fclose (f);
+    };
+
+    writeRaw();
+    const auto start = testing_support::folderContents (home.presets());
+    const auto names = storage.listPresetNames();
+    ASSERT_EQ (names.size(), 1);
+
+    juce::ValueTree t;
+    EXPECT_TRUE (storage.loadPresetFile (names[0], t));
+    EXPECT_TRUE (t.isEquivalentTo (juce::ValueTree ("PARAMETERS").setProperty ("a", 1, nullptr)));
+    EXPECT_EQ (testing_support::folderContents (home.presets()), start);
+
+    EXPECT_TRUE (storage.renamePresetFile (names[0], "Renamed"));
+    EXPECT_EQ (testing_support::folderContents (home.presets()),
+               (std::map<std::string, std::string> { { "Renamed.xml", start.begin()->second } }));
+
+    ASSERT_TRUE (storage.deletePresetFile ("Renamed"));
+    writeRaw();
+    EXPECT_TRUE (storage.deletePresetFile (names[0]));
+    EXPECT_TRUE (testing_support::folderContents (home.presets()).empty());
 }
