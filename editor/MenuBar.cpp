@@ -540,6 +540,12 @@ void MenuBar::handleRenameOverwriteResult (const juce::String& oldName, const ju
     for (int number = 1; userPresetExists (backup); ++number)
         backup = backupBase + juce::String (number);
 
+    // The moves carry the current preset along, and a move clears its
+    // modified mark; a failed rename puts the state back as it was.
+    const auto currentName = presettable->getCurrentPresetName();
+    const auto currentIsUser = presettable->isCurrentPresetUser();
+    const auto currentIsModified = presettable->isCurrentPresetModified();
+
     if (! presettable->renameUserPreset (existing, backup))
         return;
 
@@ -552,6 +558,10 @@ void MenuBar::handleRenameOverwriteResult (const juce::String& oldName, const ju
     }
 
     presettable->renameUserPreset (backup, existing);
+
+    // An edit made meanwhile (host automation) keeps its mark.
+    presettable->setCurrentPreset (currentName, currentIsUser,
+                                   currentIsModified || presettable->isCurrentPresetModified());
 }
 
 //==============================================================================

@@ -250,6 +250,11 @@ bool EmberLashAudioProcessor::isCurrentPresetUser()
     return currentPresetIsUser;
 }
 
+bool EmberLashAudioProcessor::isCurrentPresetModified()
+{
+    return currentPresetModified.load();
+}
+
 juce::String EmberLashAudioProcessor::getCurrentPresetDisplayName()
 {
     const auto isModified = currentPresetModified.load();
@@ -275,73 +280,115 @@ void EmberLashAudioProcessor::parameterChanged (const juce::String&, float)
 //==============================================================================
 // User presets
 
+namespace
+{
+    // A preset operation reports failure through its result only. Reading a
+    // file or building a tree allocates, and a host does not expect an
+    // exception (std::bad_alloc included) out of its plug-in.
+    template <typename Result, typename Operation>
+    Result withoutExceptions (Result failed, Operation&& operation) noexcept
+    {
+        try
+        {
+            return operation();
+        }
+        catch (...)
+        {
+            return failed;
+        }
+    }
+
+    // Sets the flag for its lifetime, so that it is cleared again however
+    // the restore ends.
+    struct ScopedRestoringState
+    {
+        explicit ScopedRestoringState (std::atomic<bool>& flagToSet) : flag (flagToSet) { flag.store (true); }
+        ~ScopedRestoringState() { flag.store (false); }
+
+        std::atomic<bool>& flag;
+    };
+}
+
 juce::StringArray EmberLashAudioProcessor::getUserPresetNames()
 {
-    return presetStorage.listPresetNames();
+    return withoutExceptions (juce::StringArray(), [this] { return presetStorage.listPresetNames(); });
 }
 
 bool EmberLashAudioProcessor::saveUserPreset (const juce::String& name)
 {
-    const auto state = valueTreeState.copyState();
+    return withoutExceptions (false, [this, &name]
+    {
+        const auto state = valueTreeState.copyState();
 
-    if (! presetStorage.savePresetFile (name, state))
-        return false;
+        if (! presetStorage.savePresetFile (name, state))
+            return false;
 
-    setCurrentPreset (name, true, false);
-    return true;
+        setCurrentPreset (name, true, false);
+        return true;
+    });
 }
 
 bool EmberLashAudioProcessor::loadUserPreset (const juce::String& name)
 {
-    juce::ValueTree tree;
-
-    if (! presetStorage.loadPresetFile (name, tree))
-        return false;
-
-    dropNonFiniteValues (tree);
-
-    // A user preset never changes the output level.
-    const juce::String outputId (parameterIds[outputIndex]);
-    const auto output = getParameterValue (outputId);
-
+    return withoutExceptions (false, [this, &name]
     {
-        const ScopedSuspendProcessing suspend (*this);
+        juce::ValueTree tree;
 
-        restoringState.store (true);
-        valueTreeState.replaceState (tree);
-        setParameterValue (outputId, output);
-        restoringState.store (false);
+        if (! presetStorage.loadPresetFile (name, tree))
+            return false;
 
-        setCurrentPreset (name, true, false);
-    }
+        dropNonFiniteValues (tree);
 
-    return true;
+        // A user preset never changes the output level.
+        const juce::String outputId (parameterIds[outputIndex]);
+        const auto output = getParameterValue (outputId);
+
+        {
+            const ScopedSuspendProcessing suspend (*this);
+
+            {
+                const ScopedRestoringState restoring (restoringState);
+                valueTreeState.replaceState (tree);
+                setParameterValue (outputId, output);
+            }
+
+            setCurrentPreset (name, true, false);
+        }
+
+        return true;
+    });
 }
 
 bool EmberLashAudioProcessor::deleteUserPreset (const juce::String& name)
 {
-    if (! presetStorage.deletePresetFile (name))
-        return false;
+    return withoutExceptions (false, [this, &name]
+    {
+        if (! presetStorage.deletePresetFile (name))
+            return false;
 
-    auto& presets = static_cast<PresettableProcessor&> (*this);
+        auto& presets = static_cast<PresettableProcessor&> (*this);
 
-    if (presets.isCurrentPresetUser() && presets.getCurrentPresetName().equalsIgnoreCase (name))
-        clearCurrentPreset();
+        if (presets.isCurrentPresetUser() && presets.getCurrentPresetName().equalsIgnoreCase (name))
+            clearCurrentPreset();
 
-    return true;
+        return true;
+    });
 }
 
 bool EmberLashAudioProcessor::renameUserPreset (const juce::String& oldName, const juce::String& newName)
 {
-    if (! presetStorage.renamePresetFile (oldName, newName))
-        return false;
+    return withoutExceptions (false, [this, &oldName, &newName]
+    {
+        if (! presetStorage.renamePresetFile (oldName, newName))
+            return false;
 
-    auto& presets = static_cast<PresettableProcessor&> (*this);
+        auto& presets = static_cast<PresettableProcessor&> (*this);
 
-    if (presets.isCurrentPresetUser() && presets.getCurrentPresetName().equalsIgnoreCase (oldName))
-        setCurrentPreset (newName, true, false);
+        if (presets.isCurrentPresetUser() && presets.getCurrentPresetName().equalsIgnoreCase (oldName))
+            setCurrentPreset (newName, true, false);
 
-    return true;
+        return true;
+    });
 }
 
 void EmberLashAudioProcessor::setParameterValue (const juce::String& parameterId, float plainValue)

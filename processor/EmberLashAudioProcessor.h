@@ -73,8 +73,9 @@ public:
     juce::String getCurrentPresetName() override;
     juce::String getCurrentPresetDisplayName() override;
     bool isCurrentPresetUser() override;
+    bool isCurrentPresetModified() override;
+    void setCurrentPreset (const juce::String& name, bool isUser, bool isModified) override;
 
-    void setCurrentPreset (const juce::String& name, bool isUser, bool isModified);
     void clearCurrentPreset();
 
     // Sets a parameter from a plain value, snapped to its range and step.

@@ -18,4 +18,9 @@ public:
     virtual juce::String getCurrentPresetName() = 0;
     virtual juce::String getCurrentPresetDisplayName() = 0;
     virtual bool isCurrentPresetUser() = 0;
+
+    // The rest of the current preset state, so that a flow that moves presets
+    // aside and back can leave it exactly as it found it when a step fails.
+    virtual bool isCurrentPresetModified() = 0;
+    virtual void setCurrentPreset (const juce::String& name, bool isUser, bool isModified) = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "editor/EmberLashAudioProcessorEditor.h"
 #include "processor/EmberLashAudioProcessor.h"
+#include "tests/ProcessorTestUtils.h"
 
 #include <functional>
 #include <map>
@@ -525,9 +526,12 @@ TEST_F (DialogFixture, RenameOntoAnExistingPresetCarriesTheCurrentPreset)
     }
 }
 
+// The moves carry the current preset along and clear its modified mark; a
+// rename that fails leaves the current preset exactly as it was.
 TEST_F (DialogFixture, RenameOntoAnExistingPresetLosesNoFileWhateverStepFails)
 {
     using Files = std::map<juce::String, juce::String>;
+    using testing_support::PresetState;
 
     struct Case
     {
@@ -535,20 +539,32 @@ TEST_F (DialogFixture, RenameOntoAnExistingPresetLosesNoFileWhateverStepFails)
         std::vector<std::pair<const char*, int>> failures;
         Files after;
         bool confirmed;
+        const char* current;   // a user preset, modified
+        PresetState state;
     };
 
     const Case cases[] = {
-        { "moving B away fails",          { { "rename", 1 } },                  { { "A.xml", "a" }, { "B.xml", "b" } },         false },
-        { "moving A fails, B comes back", { { "rename", 2 } },                  { { "A.xml", "a" }, { "B.xml", "b" } },         false },
-        { "moving B back fails too",      { { "rename", 2 }, { "rename", 3 } }, { { "A.xml", "a" }, { "B__backup.xml", "b" } }, false },
-        { "deleting the backup fails",    { { "delete", 1 } },                  { { "B.xml", "a" }, { "B__backup.xml", "b" } }, true },
-        { "nothing fails",                {},                                   { { "B.xml", "a" } },                           true },
+        { "moving B away fails",          { { "rename", 1 } },                  { { "A.xml", "a" }, { "B.xml", "b" } },         false,
+          "B", { "B", true, "B *" } },
+        { "moving A fails, B comes back", { { "rename", 2 } },                  { { "A.xml", "a" }, { "B.xml", "b" } },         false,
+          "B", { "B", true, "B *" } },
+        { "the same, current as typed",   { { "rename", 2 } },                  { { "A.xml", "a" }, { "B.xml", "b" } },         false,
+          "b", { "b", true, "b *" } },
+        { "the same, A current",          { { "rename", 2 } },                  { { "A.xml", "a" }, { "B.xml", "b" } },         false,
+          "A", { "A", true, "A *" } },
+        { "moving B back fails too",      { { "rename", 2 }, { "rename", 3 } }, { { "A.xml", "a" }, { "B__backup.xml", "b" } }, false,
+          "B", { "B", true, "B *" } },
+        { "deleting the backup fails",    { { "delete", 1 } },                  { { "B.xml", "a" }, { "B__backup.xml", "b" } }, true,
+          "B", { "B__backup", true, "B__backup" } },
+        { "nothing fails",                {},                                   { { "B.xml", "a" } },                           true,
+          "B", { "Presets", false, "Presets" } },
     };
 
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.what);
         startWithPresets ({ "A", "B" });
+        processor.setCurrentPreset (c.current, true, true);
 
         failing.reset();
         for (const auto& [operation, number] : c.failures)
@@ -565,6 +581,7 @@ TEST_F (DialogFixture, RenameOntoAnExistingPresetLosesNoFileWhateverStepFails)
             expectNothingOpen();
 
         EXPECT_EQ (presetFiles(), c.after);
+        EXPECT_EQ (testing_support::presetState (processor), c.state);
         bar->setPresettableProcessor (&processor);
     }
 }

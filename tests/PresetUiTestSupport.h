@@ -68,6 +68,13 @@ namespace preset_ui_test
         juce::String getCurrentPresetName() override                { return currentName; }
         juce::String getCurrentPresetDisplayName() override         { return currentName + (modified ? " *" : ""); }
         bool isCurrentPresetUser() override                         { return currentIsUser; }
+        bool isCurrentPresetModified() override                     { return modified; }
+        void setCurrentPreset (const juce::String& name, bool isUser, bool isModified) override
+        {
+            currentName = name;
+            currentIsUser = isUser;
+            modified = isModified;
+        }
 
         void record (const juce::String& call) { calls.add (call); }
 
@@ -111,6 +118,11 @@ namespace preset_ui_test
         juce::String getCurrentPresetName() override                { return real.getCurrentPresetName(); }
         juce::String getCurrentPresetDisplayName() override         { return real.getCurrentPresetDisplayName(); }
         bool isCurrentPresetUser() override                         { return real.isCurrentPresetUser(); }
+        bool isCurrentPresetModified() override                     { return real.isCurrentPresetModified(); }
+        void setCurrentPreset (const juce::String& name, bool isUser, bool isModified) override
+        {
+            real.setCurrentPreset (name, isUser, isModified);
+        }
 
         void reset()
         {

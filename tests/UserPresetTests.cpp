@@ -1,16 +1,62 @@
 #include <gtest/gtest.h>
 
+#include "tests/ChildProcess.h"
+#include "tests/FolderContents.h"
 #include "tests/ProcessorTestUtils.h"
 #include "tests/TempHome.h"
+
+#include <csignal>
+#include <fstream>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace testing_support;
 
 namespace
 {
+    using Contents = std::map<std::string, std::string>;
+
     class UserPresets : public testing::Test
     {
     protected:
         juce::File file (const juce::String& name) const { return home.presets().getChildFile (name + ".xml"); }
+
+        // A preset file told apart from others by its tight value.
+        static std::string presetText (float tight)
+        {
+            return "<PARAMETERS><PARAM id=\"tight\" value=\"" + std::to_string (tight) + "\"/></PARAMETERS>";
+        }
+
+        void writeFile (const std::string& fileName, const std::string& bytes)
+        {
+            ASSERT_TRUE (home.presets().createDirectory().wasOk());
+            ASSERT_TRUE (home.presets().getChildFile (fileName).replaceWithData (bytes.data(), bytes.size()));
+        }
+
+        void startWith (const Contents& files)
+        {
+            home.presets().deleteRecursively();
+            for (const auto& [fileName, bytes] : files)
+                writeFile (fileName, bytes);
+        }
+
+        // The bytes a save of the processor's state writes now.
+        std::string bytesOfASave()
+        {
+            const auto state = presetState (processor);
+            EXPECT_TRUE (processor.saveUserPreset ("Probe"));
+            const auto bytes = folderContents (home.presets())["Probe.xml"];
+            EXPECT_TRUE (file ("Probe").deleteFile());
+            processor.setCurrentPreset (state.name, state.isUser, state.displayName.endsWith (" *"));
+            return bytes;
+        }
+
+        std::string path (const std::string& fileName) const
+        {
+            return home.presets().getChildFile (fileName).getFullPathName().toStdString();
+        }
 
         TempHome home;
         EmberLashAudioProcessor processor;
@@ -186,5 +232,322 @@ TEST_F (UserPresets, SetParameterValueSnapsAndClamps)
     EXPECT_FLOAT_EQ (plain (processor, "width"), 200.0f);
     processor.setParameterValue ("mode", 1.6f);
     EXPECT_FLOAT_EQ (plain (processor, "mode"), 2.0f);
+
+    // An id that names no parameter changes nothing at all.
+    const auto before = snapshot (processor);
+    processor.setCurrentPreset ("Kept", true, false);
     processor.setParameterValue ("nonexistent", 1.0f);
+    EXPECT_EQ (snapshot (processor), before);
+    EXPECT_EQ (presetState (processor), (PresetState { "Kept", true, "Kept" }));
+}
+
+//==============================================================================
+// A name from the list acts on the very file it was listed from; a typed
+// name is saved under its sanitised file name unless a preset is listed under it.
+TEST_F (UserPresets, ListedNamesActOnExactlyTheFilesTheyCameFrom)
+{
+    const Contents start {
+        { "Lead (old).xml", presetText (1.0f) },
+        { "Lead old.xml",   presetText (2.0f) },
+        { "Odd.Name.xml",   presetText (3.0f) },
+        { "Upper.XML",      presetText (4.0f) },  // not listed: no operation reaches it
+    };
+
+    const PresetState kept { "Kept", true, "Kept *" };
+    const std::string saved = "<what a save writes>";
+
+    enum Operation { load, remove, rename, save };
+
+    struct Case
+    {
+        const char* what;
+        Operation operation;
+        const char* name;
+        const char* newName;
+        bool succeeds;
+        Contents after;   // only the files that differ from the start: an empty text is a deleted file
+        float tight;
+    };
+
+    const Case cases[] = {
+        { "load a hand-named file",       load,   "Lead (old)", nullptr,      true,  {},                                        1.0f },
+        { "load its neighbour",           load,   "Lead old",   nullptr,      true,  {},                                        2.0f },
+        { "load a name with a dot",       load,   "Odd.Name",   nullptr,      true,  {},                                        3.0f },
+        { "load the sanitised name",      load,   "OddName",    nullptr,      false, {},                                        9.0f },
+        { "load in another case",         load,   "lead (old)", nullptr,      false, {},                                        9.0f },
+        { "load an upper-case extension", load,   "Upper",      nullptr,      false, {},                                        9.0f },
+        { "delete a hand-named file",     remove, "Lead (old)", nullptr,      true,  { { "Lead (old).xml", "" } },              9.0f },
+        { "delete a name with a dot",     remove, "Odd.Name",   nullptr,      true,  { { "Odd.Name.xml", "" } },                9.0f },
+        { "delete the sanitised name",    remove, "OddName",    nullptr,      false, {},                                        9.0f },
+        { "delete an upper-case one",     remove, "Upper",      nullptr,      false, {},                                        9.0f },
+        { "rename a hand-named file",     rename, "Lead (old)", "Fresh",      true,  { { "Lead (old).xml", "" },
+                                                                                       { "Fresh.xml", presetText (1.0f) } },    9.0f },
+        { "rename a name with a dot",     rename, "Odd.Name",   "Odd Name",   true,  { { "Odd.Name.xml", "" },
+                                                                                       { "Odd Name.xml", presetText (3.0f) } }, 9.0f },
+        { "rename onto a taken file",     rename, "Lead (old)", "Lead old!",  false, {},                                        9.0f },
+        { "rename onto a listed name",    rename, "Lead old",   "Lead (old)", false, {},                                        9.0f },
+        { "rename the sanitised name",    rename, "OddName",    "Other",      false, {},                                        9.0f },
+        { "save a listed name",           save,   "Lead (old)", nullptr,      true,  { { "Lead (old).xml", saved } },           9.0f },
+        { "save a typed name",            save,   "Lead (old)!", nullptr,     true,  { { "Lead old.xml", saved } },             9.0f },
+        { "save beside an upper-case one", save,  "Upper",      nullptr,      true,  { { "Upper.xml", saved } },                9.0f },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        startWith (start);
+        setPlain (processor, "tight", 9.0f);
+        processor.setCurrentPreset ("Kept", true, true);
+        const auto savedNow = bytesOfASave();
+
+        bool result = false;
+        switch (c.operation)
+        {
+            case load:   result = processor.loadUserPreset (c.name); break;
+            case remove: result = processor.deleteUserPreset (c.name); break;
+            case rename: result = processor.renameUserPreset (c.name, c.newName); break;
+            case save:   result = processor.saveUserPreset (c.name); break;
+        }
+
+        EXPECT_EQ (result, c.succeeds);
+
+        auto expected = start;
+        for (const auto& [fileName, bytes] : c.after)
+            if (bytes.empty())
+                expected.erase (fileName);
+            else
+                expected[fileName] = bytes == saved ? savedNow : bytes;
+
+        EXPECT_EQ (folderContents (home.presets()), expected);
+        EXPECT_FLOAT_EQ (plain (processor, "tight"), c.tight);
+
+        const bool madeCurrent = c.succeeds && (c.operation == load || c.operation == save);
+        EXPECT_EQ (presetState (processor), (madeCurrent ? PresetState { c.name, true, c.name } : kept));
+    }
+}
+
+// A file-size limit below the preset's size gives a real short write: the
+// save fails, and every file is as it was, with no temporary file left.
+TEST_F (UserPresets, ShortWritesFailAndLeaveEveryFileAsItWas)
+{
+    setPlain (processor, "tight", 1.0f);
+    ASSERT_TRUE (processor.saveUserPreset ("Lead"));
+    const auto start = folderContents (home.presets());
+
+    setPlain (processor, "tight", 5.0f);
+    processor.setCurrentPreset ("Kept", true, true);
+    const auto saved = bytesOfASave();
+    const auto size = (rlim_t) saved.size();
+
+    struct Case { const char* name; rlim_t limit; bool succeeds; };
+    const Case cases[] = {
+        { "Lead", 0,        false },
+        { "Lead", 1,        false },
+        { "Lead", size / 2, false },
+        { "Lead", size - 1, false },
+        { "Lead", size,     true },
+        { "New",  size - 1, false },
+        { "New",  size,     true },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.name) + " with a limit of " + juce::String ((int) c.limit) + " bytes");
+
+        const auto code = runInChild ([&]
+        {
+            std::signal (SIGXFSZ, SIG_IGN);
+            const rlimit limit { c.limit, RLIM_INFINITY };
+
+            if (setrlimit (RLIMIT_FSIZE, &limit) != 0)
+                return 3;
+
+            const auto result = processor.saveUserPreset (c.name);
+            const auto expectedState = result ? PresetState { c.name, true, c.name } : PresetState { "Kept", true, "Kept *" };
+
+            if (! (presetState (processor) == expectedState))
+                return 2;
+
+            return result ? 1 : 0;
+        });
+
+        EXPECT_EQ (code, c.succeeds ? 1 : 0);
+
+        auto expected = start;
+        if (c.succeeds)
+            expected[std::string (c.name) + ".xml"] = saved;
+
+        EXPECT_EQ (folderContents (home.presets()), expected);
+        startWith (start);
+    }
+}
+
+// Names up to the file system's limit: a rename can make them, and a save
+// replaces them again.
+TEST_F (UserPresets, TheLongestNamesAreSavedAgain)
+{
+    struct Case { int length; bool fits; };
+    const Case cases[] = { { 240, true }, { 251, true }, { 252, false } };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.length);
+        const auto cleaned = juce::String::repeatedString ("ab", c.length / 2) + (c.length % 2 != 0 ? "c" : "");
+        ASSERT_EQ (cleaned.length(), c.length);
+        const auto typed = cleaned + "?!";
+
+        startWith ({});
+        setPlain (processor, "tight", 1.0f);
+        ASSERT_TRUE (processor.saveUserPreset ("Short"));
+        const auto shortOnly = folderContents (home.presets());
+
+        EXPECT_EQ (processor.renameUserPreset ("Short", typed), c.fits);
+
+        if (! c.fits)
+        {
+            EXPECT_FALSE (processor.saveUserPreset (typed));
+            EXPECT_EQ (folderContents (home.presets()), shortOnly);
+            continue;
+        }
+
+        EXPECT_EQ (processor.getUserPresetNames(), juce::StringArray (cleaned));
+        setPlain (processor, "tight", 7.0f);
+        EXPECT_TRUE (processor.saveUserPreset (cleaned));
+        EXPECT_EQ (presetState (processor), (PresetState { cleaned, true, cleaned }));
+
+        const auto files = folderContents (home.presets());
+        EXPECT_EQ (files.size(), 1u);
+        setPlain (processor, "tight", 0.0f);
+        EXPECT_TRUE (processor.loadUserPreset (cleaned));
+        EXPECT_FLOAT_EQ (plain (processor, "tight"), 7.0f);
+    }
+}
+
+// Odd things in the presets folder: nothing blocks, nothing is read without
+// limit, and only a regular file (after following a link) of at most the cap
+// is listed and read. Each case runs in a child, so a hang fails it.
+TEST_F (UserPresets, SpecialFilesNeitherBlockNorExhaustMemory)
+{
+    const auto cap = PresetStorage::maxPresetFileBytes;
+    const std::string head = "<PARAMETERS><PARAM id=\"tight\" value=\"6\"/>", tail = "</PARAMETERS>";
+    const auto padded = [&] (size_t total) { return head + std::string (total - head.size() - tail.size(), ' ') + tail; };
+
+    startWith ({ { "AtCap.xml", padded (cap) }, { "OverCap.xml", padded (cap + 1) } });
+    ASSERT_EQ (mkfifo (path ("Special.xml").c_str(), 0644), 0);
+    ASSERT_EQ (symlink ("/dev/zero", path ("Zero.xml").c_str()), 0);
+    ASSERT_EQ (symlink ("AtCap.xml", path ("Linked.xml").c_str()), 0);
+    {
+        const auto fd = ::open (path ("Huge.xml").c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE (fd, 0);
+        ASSERT_EQ (ftruncate (fd, 400 * 1024 * 1024), 0);  // sparse: no disk space used
+        ::close (fd);
+    }
+    ASSERT_TRUE (home.presets().getChildFile ("Folder.xml").createDirectory().wasOk());
+    const auto start = folderContents (home.presets());
+
+    setPlain (processor, "tight", -1.0f);
+    processor.setCurrentPreset ("Kept", true, true);
+    const auto before = snapshot (processor);
+
+    EXPECT_EQ (processor.getUserPresetNames(), juce::StringArray ({ "AtCap", "Huge", "Linked", "OverCap" }));
+
+    struct Case { const char* name; bool loads; };
+    const Case cases[] = {
+        { "Special", false }, { "Zero", false }, { "Huge", false }, { "OverCap", false }, { "Folder", false },
+        { "AtCap", true }, { "Linked", true },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+
+        const auto code = runInChild ([&]
+        {
+            const auto loaded = processor.loadUserPreset (c.name);
+
+            if (loaded)
+                return presetState (processor) == PresetState { c.name, true, c.name } && plain (processor, "tight") == 6.0f ? 1 : 2;
+
+            return snapshot (processor) == before && presetState (processor) == PresetState { "Kept", true, "Kept *" } ? 0 : 2;
+        });
+
+        EXPECT_NE (code, childHung) << "the load blocked";
+        EXPECT_EQ (code, c.loads ? 1 : 0);
+    }
+
+    EXPECT_EQ (folderContents (home.presets()), start);
+}
+
+namespace
+{
+    // The process's data memory now (heaps and private writable mappings,
+    // what RLIMIT_DATA limits), in bytes.
+    rlim_t dataInUse()
+    {
+        std::ifstream status ("/proc/self/status");
+        std::string word;
+
+        while (status >> word)
+            if (word == "VmData:")
+            {
+                rlim_t kilobytes = 0;
+                status >> kilobytes;
+                return kilobytes * 1024;
+            }
+
+        return 0;
+    }
+}
+
+// Memory that runs out while a preset is read: the operation fails and no
+// exception (std::bad_alloc) leaves it.
+TEST_F (UserPresets, RunningOutOfMemoryIsAFailureNotAnException)
+{
+   #if defined (__SANITIZE_ADDRESS__) || defined (__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's allocator ends the process on an allocation the limit refuses";
+   #else
+    const auto cap = PresetStorage::maxPresetFileBytes;
+    const std::string head = "<PARAMETERS><PARAM id=\"tight\" value=\"6\"/>", tail = "</PARAMETERS>";
+    startWith ({ { "Big.xml", head + std::string (cap - head.size() - tail.size(), ' ') + tail } });
+    const auto start = folderContents (home.presets());
+    processor.setCurrentPreset ("Kept", true, false);
+    const auto before = snapshot (processor);
+
+    const auto code = runInChild ([&]
+    {
+        // Room for little more data than the process holds now: reading and
+        // parsing a file of a megabyte does not fit.
+        const rlimit tight { dataInUse() + 64 * 1024, RLIM_INFINITY };
+        const rlimit loose { RLIM_INFINITY, RLIM_INFINITY };
+
+        if (setrlimit (RLIMIT_DATA, &tight) != 0)
+            return 4;
+
+        bool loaded = true;
+
+        try
+        {
+            loaded = processor.loadUserPreset ("Big");
+        }
+        catch (...)
+        {
+            return 3;
+        }
+
+        setrlimit (RLIMIT_DATA, &loose);
+
+        if (loaded)
+            return 1;
+
+        if (! (snapshot (processor) == before) || processor.getCurrentPresetDisplayName() != "Kept")
+            return 2;
+
+        // Nothing was left half done: a change marks the preset modified again.
+        setPlain (processor, "bite", 2.0f);
+        return processor.getCurrentPresetDisplayName() == "Kept *" ? 0 : 2;
+    });
+
+    EXPECT_EQ (code, 0) << "1: loaded all the same, 2: state changed, 3: an exception left the load";
+    EXPECT_EQ (folderContents (home.presets()), start);
+   #endif
 }

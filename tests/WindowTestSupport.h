@@ -60,6 +60,8 @@ namespace window_test
         juce::String getCurrentPresetName() override                { return displayName; }
         juce::String getCurrentPresetDisplayName() override         { ++displayNameCalls; return displayName; }
         bool isCurrentPresetUser() override                         { return false; }
+        bool isCurrentPresetModified() override                     { return false; }
+        void setCurrentPreset (const juce::String&, bool, bool) override {}
 
         juce::String displayName { "Presets" };
         int displayNameCalls = 0;
