@@ -32,6 +32,23 @@ namespace fuzz_support
         std::abort();
     }
 
+    // A framework assertion is a fault, as it is in the test programs: the
+    // target stops at the first one. Declared first in a fixture, so that it
+    // also covers the framework's start-up.
+    struct FrameworkAssertionsFail final : juce::Logger
+    {
+        FrameworkAssertionsFail()           { juce::Logger::setCurrentLogger (this); }
+        ~FrameworkAssertionsFail() override { juce::Logger::setCurrentLogger (nullptr); }
+
+        void logMessage (const juce::String& message) override
+        {
+            if (message.startsWith ("JUCE Assertion failure"))
+                fail ("a framework assertion:", message);
+
+            std::fprintf (stderr, "%s\n", message.toRawUTF8());
+        }
+    };
+
     using testing_support::snapshot;
     using testing_support::presetState;
     using testing_support::PresetState;

@@ -26,6 +26,7 @@ namespace
 
     struct Fixture
     {
+        FrameworkAssertionsFail assertionsFail;
         juce::ScopedJuceInitialiser_GUI juce;
         juce::File home = makeHome();
         juce::MemoryBlock baseline = makeBaseline();

@@ -21,6 +21,7 @@ namespace
 {
     struct Fixture
     {
+        FrameworkAssertionsFail assertionsFail;
         juce::ScopedJuceInitialiser_GUI juce;
         juce::File home = makeHome();
         EmberLashAudioProcessor processor;

@@ -90,9 +90,14 @@ namespace StoredXml
                 return false;
             }
 
+            static bool isBlank (char c)
+            {
+                return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+            }
+
             void skipBlanks()
             {
-                while (! atEnd() && (peek() == ' ' || peek() == '\t' || peek() == '\r' || peek() == '\n'))
+                while (! atEnd() && isBlank (peek()))
                     ++at;
             }
 
@@ -262,14 +267,6 @@ namespace StoredXml
                     if (! r.skipPast ("-->"))
                         return false;
                 }
-                else if (r.startsWith ("<![CDATA["))
-                {
-                    if (depth == 0)
-                        return false;
-                    r.at += 9;
-                    if (! r.skipPast ("]]>"))
-                        return false;
-                }
                 else if (r.peek (1) == '/')
                 {
                     r.at += 2;
@@ -293,16 +290,16 @@ namespace StoredXml
                         return false;
                 }
             }
-            else if (r.peek() == '&')
+            else if (r.isBlank (r.peek()))
             {
-                if (depth == 0 || ! r.readReference())
-                    return false;
+                ++r.at;
             }
             else
             {
-                if (depth == 0)
-                    return false;
-                ++r.at;
+                // Text or a character reference inside an element (CDATA
+                // fails above as a tag without a name): a parameter state
+                // holds none, and a value tree cannot hold it.
+                return false;
             }
         }
         while (depth > 0 && ! r.atEnd());

@@ -20,10 +20,11 @@ namespace StoredXml
 
     // True for a well-formed document of this shape: an optional XML
     // declaration, comments and blanks, then one element tree at most
-    // maxNestingDepth deep whose elements hold quoted attributes, text,
-    // character references, comments and CDATA; nothing but comments and
-    // blanks after it. No DOCTYPE and no processing instruction besides the
-    // declaration.
+    // maxNestingDepth deep whose elements hold quoted attributes, child
+    // elements, comments and blanks; nothing but comments and blanks after
+    // it. No text, character reference or CDATA inside an element (a value
+    // tree has nothing to hold it in), no DOCTYPE and no processing
+    // instruction besides the declaration.
     bool isPlainDocument (const char* data, size_t numBytes);
 
     // The document element, or nothing when the text is refused or does not parse.

@@ -48,7 +48,15 @@ TEST (StoredXml, PlainDocuments)
     const std::pair<const char*, bool> cases[] {
         { "<PARAMETERS a=\"1\"><PARAM id=\"x\" value=\"1\"/><PARAM id='y'/></PARAMETERS>", true },
         { "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<PARAMETERS>\r\n  <PARAM id=\"x\"/>\r\n</PARAMETERS>\r\n", true },
-        { "<!-- c --><a q=\"&lt;&#65;&#x42;\">text &amp; more<!-- <b> --><![CDATA[<c><c>]]><b/></a><!-- end -->", true },
+        { "<!-- c --><a q=\"&lt;&#65;&#x42;\">\r\n\t <!-- <b> --> <b/></a><!-- end -->", true },
+        // A value tree has no text: none inside an element, in any form.
+        { "<a>text</a>", false },
+        { "<a><b/>x</a>", false },
+        { "<a>&amp;</a>", false },
+        { "<a>&#65;</a>", false },
+        { "<a><![CDATA[x]]></a>", false },
+        { "<a><![CDATA[ ]]></a>", false },
+        { "<a>\xc2\xa0</a>", false },
         { "<a/>", true },
         { "<a><b></b></a>", true },
         { "<a>text<?pi <d> ?></a>", false },
@@ -102,6 +110,9 @@ TEST (StoredXml, HostileChunksAndPresetFilesChangeNothing)
         "<PARAMETERS><PARAM id=\"tight\" value=\"5\"/>\xf0",
         // The framework's parser would never return from this one.
         "<PARAMETERS>en<?xr\"?> T<PARAM id=\"tight\" value=\"5\"/></PARAMETERS>",
+        // Text has no place in a value tree; the framework asserts on it.
+        "<PARAMETERS>text<PARAM id=\"tight\" value=\"5\"/></PARAMETERS>",
+        "<PARAMETERS><PARAM id=\"tight\" value=\"5\"><![CDATA[x]]></PARAM></PARAMETERS>",
     };
 
     for (const auto& text : hostile)
