@@ -1,5 +1,6 @@
 // Preset names through save, rename, load and delete: no name makes a file
-// anywhere but directly in the presets folder, and nothing crashes.
+// anywhere but directly in the presets folder, every listed preset loads and
+// can be deleted, nothing is left behind, and nothing crashes.
 #include "fuzz/FuzzSupport.h"
 #include "processor/StoredXml.h"
 
@@ -9,6 +10,7 @@ namespace
 {
     struct Fixture
     {
+        FrameworkAssertionsFail assertionsFail;
         juce::ScopedJuceInitialiser_GUI juce;
         juce::File home = makeHome();
         EmberLashAudioProcessor processor;
@@ -49,20 +51,33 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
         if (p.presetStorage.getPresetFile (name).getParentDirectory() != f.presets)
             fail ("a name maps outside the presets folder:", name);
 
+    // Typed names are saved and given as new names; the other operations
+    // get names as the list gives them, and every listed preset is reached.
+    const auto listedAs = [] (const juce::String& typed) { return PresetStorage::sanitisePresetName (typed); };
+
     p.saveUserPreset (names[0]);
     p.saveUserPreset (names[1]);
-    p.renameUserPreset (names[0], names[2]);
-    p.loadUserPreset (names[2]);
+
+    for (const auto& listed : p.getUserPresetNames())
+        if (! p.loadUserPreset (listed))
+            fail ("a listed preset does not load:", listed);
+
+    p.renameUserPreset (listedAs (names[0]), names[2]);
     p.loadUserPreset (names[3]);
-    p.renameUserPreset (names[1], names[3]);
-    p.deleteUserPreset (names[2]);
+    p.renameUserPreset (listedAs (names[1]), names[3]);
+    p.deleteUserPreset (listedAs (names[2]));
     p.saveUserPreset (names[3]);
-    (void) p.getUserPresetNames();
 
     expectOnlyPresetFiles (f);
     expectParametersInRange (p);
 
-    p.deleteUserPreset (names[3]);
+    for (const auto& listed : p.getUserPresetNames())
+        if (! p.deleteUserPreset (listed))
+            fail ("a listed preset cannot be deleted:", listed);
+
+    if (! f.presets.findChildFiles (juce::File::findFilesAndDirectories, false, "*").isEmpty())
+        fail ("files are left once every listed preset is deleted");
+
     f.presets.deleteRecursively();
     return 0;
 }
