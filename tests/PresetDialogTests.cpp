@@ -5,11 +5,14 @@
 
 #include "editor/EmberLashAudioProcessorEditor.h"
 #include "processor/EmberLashAudioProcessor.h"
+#include "tests/FolderContents.h"
 #include "tests/ProcessorTestUtils.h"
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace preset_ui_test;
 
@@ -627,6 +630,131 @@ TEST_F (FakeDialogFixture, DeleteUsesTheNameExactlyAsPassed)
     press (*modalDialog(), "Delete");
     EXPECT_EQ (fake.calls, juce::StringArray ("delete B"));
     expectNothingOpen();
+}
+
+//==============================================================================
+// Files the plug-in did not name: through the menu and the dialogs, each
+// listed preset is acted on in its own file, and nothing else is touched.
+TEST_F (DialogFixture, HandNamedPresetsAreActedOnInTheirOwnFiles)
+{
+    using Files = std::map<std::string, std::string>;
+    const std::string saved = "<saved>";
+
+    // Each file's marker; a preset the plug-in saved has none.
+    const auto files = [this, &saved]
+    {
+        Files markers;
+        for (const auto& [name, contents] : testing_support::folderContents (home.presets()))
+        {
+            const auto xml = juce::parseXML (juce::String::fromUTF8 (contents.data(), (int) contents.size()));
+            markers[name] = xml == nullptr ? contents : xml->hasAttribute ("marker") ? xml->getStringAttribute ("marker").toStdString() : saved;
+        }
+        return markers;
+    };
+
+    enum Action { load, rename, remove, save };
+
+    struct Case
+    {
+        const char* what;
+        Action action;
+        const char* preset;   // the listed preset chosen from the menu
+        const char* typed;    // the name typed into the dialog
+        bool asksToOverwrite;
+        const char* message;  // the success message, or none
+        Files changed;        // files that differ from the start: an empty marker is a deleted file
+    };
+
+    const Case cases[] = {
+        { "load",                   load,   "Lead (old)", nullptr,      false, nullptr, {} },
+        { "delete",                 remove, "Lead (old)", nullptr,      false, "Preset \"Lead (old)\" has been deleted.",
+          { { "Lead (old).xml", "" } } },
+        { "delete a dotted name",   remove, "Odd.Name",   nullptr,      false, "Preset \"Odd.Name\" has been deleted.",
+          { { "Odd.Name.xml", "" } } },
+        { "rename to a free name",  rename, "Lead (old)", "Fresh",      false, "Preset \"Lead (old)\" was renamed to \"Fresh\".",
+          { { "Lead (old).xml", "" }, { "Fresh.xml", "paren" } } },
+        { "rename onto the preset its new name's file holds", rename, "Lead (old)", "Lead old", true,
+          "Preset \"Lead (old)\" was renamed to \"Lead old\".", { { "Lead (old).xml", "" }, { "Lead old.xml", "paren" } } },
+        // Lead (old) would land in Lead old.xml, another preset: nothing is done.
+        { "rename onto a hand-named preset", rename, "Odd.Name", "Lead (old)", true, nullptr, {} },
+        { "save over a hand-named preset",   save,   nullptr, "Lead (old)", true,
+          "Preset \"Lead (old)\" has been saved.", { { "Lead (old).xml", saved } } },
+        // Upper.XML is not listed, and saving Upper writes Upper.xml beside it.
+        { "save beside an upper-case extension", save, nullptr, "Upper", false,
+          "Preset \"Upper\" has been saved.", { { "Upper.xml", saved } } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        home.presets().deleteRecursively();  // never opens the FIFO, as reading each file would
+        processor.valueTreeState.state.removeProperty ("marker", nullptr);  // a load brings it along
+        writePreset ("Lead (old)", "paren");
+        writePreset ("Lead old", "plain");
+        writePreset ("Odd.Name", "dot");
+        ASSERT_TRUE (home.presets().getChildFile ("Upper.XML").replaceWithText ("<PARAMETERS marker=\"upper\"/>"));
+        const auto fifo = home.presets().getChildFile ("Special.xml").getFullPathName().toStdString();
+        const auto zero = home.presets().getChildFile ("Zero.xml").getFullPathName().toStdString();
+        ASSERT_EQ (mkfifo (fifo.c_str(), 0644), 0);
+        ASSERT_EQ (symlink ("/dev/zero", zero.c_str()), 0);
+
+        const auto start = files();
+        const auto names = processor.getUserPresetNames();
+        ASSERT_EQ (names, juce::StringArray ({ "Lead (old)", "Lead old", "Odd.Name" }));
+        const auto index = c.preset != nullptr ? names.indexOf (c.preset) : -1;
+
+        switch (c.action)
+        {
+            case load:
+                access->handlePresetsMenuResult (2000 + index);
+                EXPECT_EQ (processor.valueTreeState.state.getProperty ("marker").toString(), "paren");
+                EXPECT_EQ (access->presetButton().getText(), c.preset + menuMark);
+                break;
+
+            case remove:
+                access->handlePresetsMenuResult (8000 + index);
+                ASSERT_NE (modalDialog(), nullptr);
+                press (*modalDialog(), "Delete");
+                break;
+
+            case rename:
+                access->handlePresetsMenuResult (5000 + index);
+                ASSERT_NE (modalDialog(), nullptr);
+                setName (*modalDialog(), c.typed);
+                press (*modalDialog(), "Rename");
+                break;
+
+            case save:
+                bar->showSaveDialog();
+                ASSERT_NE (modalDialog(), nullptr);
+                setName (*modalDialog(), c.typed);
+                press (*modalDialog(), "Save");
+                break;
+        }
+
+        if (c.asksToOverwrite)
+        {
+            ASSERT_NE (modalDialog(), nullptr);
+            EXPECT_EQ (modalDialog()->getName(), "Overwrite Preset?");
+            press (*modalDialog(), "Overwrite");
+        }
+
+        if (c.message != nullptr)
+            expectSuccess (c.message);
+        else
+            expectNothingOpen();
+
+        auto expected = start;
+        for (const auto& [name, marker] : c.changed)
+            if (marker.empty())
+                expected.erase (name);
+            else
+                expected[name] = marker;
+
+        EXPECT_EQ (files(), expected);
+    }
+
+    home.presets().deleteRecursively();
 }
 
 //==============================================================================

@@ -1,11 +1,15 @@
+#include "tests/FolderContents.h"
 #include "tests/PresetUiTestSupport.h"
 #include "tests/TempHome.h"
 #include "tests/WindowTestSupport.h"
 
 #include "processor/EmberLashAudioProcessor.h"
 
+#include <fcntl.h>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace preset_ui_test;
 
@@ -174,6 +178,46 @@ TEST (PresetsMenuItems, UserPresetsAsSubMenusAfterASeparator)
     }
 
     EXPECT_TRUE (tickedItems (rows).isEmpty());
+}
+
+// Only what the preset operations can reach is offered: no FIFO, device,
+// folder or upper-case extension; an oversized file is offered but does not load.
+TEST (PresetsMenuItems, OnlyPresetsTheOperationsReachAreListed)
+{
+    testing_support::TempHome home;
+    EmberLashAudioProcessor processor;
+    ASSERT_TRUE (processor.saveUserPreset ("Lead"));
+    processor.setCurrentPreset ("Lead", true, true);
+
+    const auto path = [&home] (const char* name) { return home.presets().getChildFile (name).getFullPathName().toStdString(); };
+    ASSERT_TRUE (home.presets().getChildFile ("Upper.XML").replaceWithText ("<PARAMETERS/>"));
+    ASSERT_EQ (mkfifo (path ("Special.xml").c_str(), 0644), 0);
+    ASSERT_EQ (symlink ("/dev/zero", path ("Zero.xml").c_str()), 0);
+    ASSERT_TRUE (home.presets().getChildFile ("Folder.xml").createDirectory().wasOk());
+    {
+        const auto fd = open (path ("Huge.xml").c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE (fd, 0);
+        ASSERT_EQ (ftruncate (fd, 400 * 1024 * 1024), 0);  // sparse: no disk space used
+        close (fd);
+    }
+    const auto start = testing_support::folderContents (home.presets());
+
+    MenuBar bar;
+    bar.setPresettableProcessor (&processor);
+    PresetUiTestAccess access (bar);
+
+    juce::StringArray offered;
+    for (const auto& row : rowsOf (access.buildPresetsMenu()))
+        if (row.kind == Row::subMenu)
+            offered.add (row.text);
+    ASSERT_EQ (offered, juce::StringArray ({ "Huge", "Lead" }));
+
+    access.handlePresetsMenuResult (2000);
+    EXPECT_EQ (processor.getCurrentPresetDisplayName(), "Lead *") << "Huge did not load";
+    EXPECT_EQ (testing_support::folderContents (home.presets()), start);
+
+    access.handlePresetsMenuResult (2001);
+    EXPECT_EQ (processor.getCurrentPresetDisplayName(), "Lead");
 }
 
 TEST (PresetsMenuItems, TickRuleFollowsTheCurrentPreset)
