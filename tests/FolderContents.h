@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -62,5 +63,17 @@ namespace testing_support
 
         closedir (dir);
         return contents;
+    }
+
+    // A file of the given size that takes no disk space (all of it a hole).
+    inline bool makeSparseFile (const juce::File& file, off_t size)
+    {
+        const auto fd = open (file.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+
+        if (fd < 0)
+            return false;
+
+        const bool sized = ftruncate (fd, size) == 0;
+        return close (fd) == 0 && sized;
     }
 }

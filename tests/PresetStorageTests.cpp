@@ -7,7 +7,6 @@
 #include "tests/TempHome.h"
 #include "tests/TestSupport.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,12 +149,7 @@ TEST_F (Storage, OnlyRegularFilesUpToTheCapAreRead)
     writeByHand ("OverCap.xml", juce::String::repeatedString (" ", (int) cap + 1));
     ASSERT_EQ (symlink ("Small.xml", path ("Linked.xml").c_str()), 0);
     addSpecialEntries();
-    {
-        const auto fd = open (path ("Huge.xml").c_str(), O_WRONLY | O_CREAT, 0644);
-        ASSERT_GE (fd, 0);
-        ASSERT_EQ (ftruncate (fd, 400 * 1024 * 1024), 0);  // sparse: no disk space used
-        close (fd);
-    }
+    ASSERT_TRUE (testing_support::makeSparseFile (home.presets().getChildFile ("Huge.xml"), 400 * 1024 * 1024));
     const auto start = testing_support::folderContents (home.presets());
 
     struct Case { const char* fileName; int size; };  // -1: not read

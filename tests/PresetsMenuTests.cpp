@@ -5,7 +5,6 @@
 
 #include "processor/EmberLashAudioProcessor.h"
 
-#include <fcntl.h>
 #include <limits>
 #include <memory>
 #include <sys/stat.h>
@@ -194,12 +193,7 @@ TEST (PresetsMenuItems, OnlyPresetsTheOperationsReachAreListed)
     ASSERT_EQ (mkfifo (path ("Special.xml").c_str(), 0644), 0);
     ASSERT_EQ (symlink ("/dev/zero", path ("Zero.xml").c_str()), 0);
     ASSERT_TRUE (home.presets().getChildFile ("Folder.xml").createDirectory().wasOk());
-    {
-        const auto fd = open (path ("Huge.xml").c_str(), O_WRONLY | O_CREAT, 0644);
-        ASSERT_GE (fd, 0);
-        ASSERT_EQ (ftruncate (fd, 400 * 1024 * 1024), 0);  // sparse: no disk space used
-        close (fd);
-    }
+    ASSERT_TRUE (testing_support::makeSparseFile (home.presets().getChildFile ("Huge.xml"), 400 * 1024 * 1024));
     const auto start = testing_support::folderContents (home.presets());
 
     MenuBar bar;

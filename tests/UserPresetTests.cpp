@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,6 +50,13 @@ namespace
             EXPECT_TRUE (file ("Probe").deleteFile());
             processor.setCurrentPreset (state.name, state.isUser, state.displayName.endsWith (" *"));
             return bytes;
+        }
+
+        // A preset file of exactly the given size (tight 6, padded with blanks).
+        static std::string presetOfSize (size_t size)
+        {
+            const std::string head = "<PARAMETERS><PARAM id=\"tight\" value=\"6\"/>", tail = "</PARAMETERS>";
+            return head + std::string (size - head.size() - tail.size(), ' ') + tail;
         }
 
         std::string path (const std::string& fileName) const
@@ -429,19 +435,11 @@ TEST_F (UserPresets, TheLongestNamesAreSavedAgain)
 TEST_F (UserPresets, SpecialFilesNeitherBlockNorExhaustMemory)
 {
     const auto cap = PresetStorage::maxPresetFileBytes;
-    const std::string head = "<PARAMETERS><PARAM id=\"tight\" value=\"6\"/>", tail = "</PARAMETERS>";
-    const auto padded = [&] (size_t total) { return head + std::string (total - head.size() - tail.size(), ' ') + tail; };
-
-    startWith ({ { "AtCap.xml", padded (cap) }, { "OverCap.xml", padded (cap + 1) } });
+    startWith ({ { "AtCap.xml", presetOfSize (cap) }, { "OverCap.xml", presetOfSize (cap + 1) } });
     ASSERT_EQ (mkfifo (path ("Special.xml").c_str(), 0644), 0);
     ASSERT_EQ (symlink ("/dev/zero", path ("Zero.xml").c_str()), 0);
     ASSERT_EQ (symlink ("AtCap.xml", path ("Linked.xml").c_str()), 0);
-    {
-        const auto fd = ::open (path ("Huge.xml").c_str(), O_WRONLY | O_CREAT, 0644);
-        ASSERT_GE (fd, 0);
-        ASSERT_EQ (ftruncate (fd, 400 * 1024 * 1024), 0);  // sparse: no disk space used
-        ::close (fd);
-    }
+    ASSERT_TRUE (testing_support::makeSparseFile (home.presets().getChildFile ("Huge.xml"), 400 * 1024 * 1024));
     ASSERT_TRUE (home.presets().getChildFile ("Folder.xml").createDirectory().wasOk());
     const auto start = folderContents (home.presets());
 
@@ -507,8 +505,7 @@ TEST_F (UserPresets, RunningOutOfMemoryIsAFailureNotAnException)
     GTEST_SKIP() << "a sanitizer's allocator ends the process on an allocation the limit refuses";
    #else
     const auto cap = PresetStorage::maxPresetFileBytes;
-    const std::string head = "<PARAMETERS><PARAM id=\"tight\" value=\"6\"/>", tail = "</PARAMETERS>";
-    startWith ({ { "Big.xml", head + std::string (cap - head.size() - tail.size(), ' ') + tail } });
+    startWith ({ { "Big.xml", presetOfSize (cap) } });
     const auto start = folderContents (home.presets());
     processor.setCurrentPreset ("Kept", true, false);
     const auto before = snapshot (processor);
