@@ -44,11 +44,13 @@ namespace
         // The bytes a save of the processor's state writes now.
         std::string bytesOfASave()
         {
-            const auto state = presetState (processor);
+            const auto name = processor.getCurrentPresetName();
+            const auto isUser = processor.isCurrentPresetUser();
+            const auto isModified = processor.isCurrentPresetModified();
             EXPECT_TRUE (processor.saveUserPreset ("Probe"));
             const auto bytes = folderContents (home.presets())["Probe.xml"];
             EXPECT_TRUE (file ("Probe").deleteFile());
-            processor.setCurrentPreset (state.name, state.isUser, state.displayName.endsWith (" *"));
+            processor.setCurrentPreset (name, isUser, isModified);
             return bytes;
         }
 
