@@ -96,6 +96,17 @@ namespace RegularFile
             return true;
         }
 
+        // Closes the descriptor however the scope is left.
+        struct ScopedDescriptor
+        {
+            explicit ScopedDescriptor (int descriptor) : fd (descriptor) {}
+            ~ScopedDescriptor() { if (fd >= 0) ::close (fd); }
+
+            const int fd;
+
+            JUCE_DECLARE_NON_COPYABLE (ScopedDescriptor)
+        };
+
         // Reads until the end of the file or until the block is full.
         bool readAll (int fd, char* data, size_t capacity, size_t& numRead)
         {
@@ -132,33 +143,25 @@ namespace RegularFile
         // Non-blocking, so that opening a FIFO with no writer returns at once;
         // what was opened is then looked at, not the path, which may have
         // changed in between.
-        const auto fd = ::open (pathOf (file), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-
-        if (fd < 0)
-            return false;
-
-        bool ok = false;
+        const ScopedDescriptor descriptor (::open (pathOf (file), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat info;
 
-        if (::fstat (fd, &info) == 0 && S_ISREG (info.st_mode) && info.st_size >= 0
-            && (unsigned long long) info.st_size <= maxBytes)
-        {
-            // One byte more than the size: a file that grows while it is read
-            // fills it, and is refused rather than read in part.
-            const auto capacity = (size_t) info.st_size + 1;
-            juce::MemoryBlock data (capacity);
-            size_t numRead = 0;
+        if (descriptor.fd < 0 || ::fstat (descriptor.fd, &info) != 0 || ! S_ISREG (info.st_mode)
+            || info.st_size < 0 || (unsigned long long) info.st_size > maxBytes)
+            return false;
 
-            if (readAll (fd, static_cast<char*> (data.getData()), capacity, numRead) && numRead < capacity)
-            {
-                data.setSize (numRead);
-                bytes = std::move (data);
-                ok = true;
-            }
-        }
+        // One byte more than the size: a file that grows while it is read
+        // fills it, and is refused rather than read in part.
+        const auto capacity = (size_t) info.st_size + 1;
+        juce::MemoryBlock data (capacity);
+        size_t numRead = 0;
 
-        ::close (fd);
-        return ok;
+        if (! readAll (descriptor.fd, static_cast<char*> (data.getData()), capacity, numRead) || numRead == capacity)
+            return false;
+
+        data.setSize (numRead);
+        bytes = std::move (data);
+        return true;
     }
 
     bool create (const juce::File& file, const void* data, size_t numBytes)

@@ -514,13 +514,29 @@ TEST_F (UserPresets, RunningOutOfMemoryIsAFailureNotAnException)
 
     const auto code = runInChild ([&]
     {
-        // Room for little more data than the process holds now: reading and
-        // parsing a file of a megabyte does not fit.
+        // Room for little more data than the process holds now, and the heap
+        // filled up to a last quarter of a megabyte: the small allocations
+        // of a load still succeed, the block for a file of a megabyte does not.
         const rlimit tight { dataInUse() + 64 * 1024, RLIM_INFINITY };
         const rlimit loose { RLIM_INFINITY, RLIM_INFINITY };
 
         if (setrlimit (RLIMIT_DATA, &tight) != 0)
             return 4;
+
+        void* lastBlocks[4] {};
+
+        for (size_t n = 0;; ++n)
+        {
+            auto* block = std::malloc (64 * 1024);
+
+            if (block == nullptr)
+                break;
+
+            lastBlocks[n % 4] = block;
+        }
+
+        for (auto* block : lastBlocks)
+            std::free (block);
 
         bool loaded = true;
 
