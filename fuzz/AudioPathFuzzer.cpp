@@ -22,25 +22,11 @@ using namespace fuzz_support;
 
 namespace
 {
-    bool expectingFrameworkAssertions = false;
-
-    struct FailOnAssertion final : juce::Logger
-    {
-        void logMessage (const juce::String& message) override
-        {
-            if (message.startsWith ("JUCE Assertion failure") && ! expectingFrameworkAssertions)
-                fail ("a framework assertion:", message);
-        }
-    };
-
     struct Fixture
     {
-        Fixture() { juce::Logger::setCurrentLogger (&logger); }
-        ~Fixture() { juce::Logger::setCurrentLogger (nullptr); }
-
+        FrameworkAssertionsFail assertionsFail;
         juce::ScopedJuceInitialiser_GUI juce;
         juce::File home = makeHome();
-        FailOnAssertion logger;
         EmberLashAudioProcessor processor;
         juce::AudioBuffer<float> buffer { 2, 4096 };
         juce::MidiBuffer midi;
@@ -79,11 +65,11 @@ namespace
         return layout;
     }
 
-    void setNormalised (juce::AudioProcessorParameter& parameter, float value)
+    void setNormalised (Fixture& f, juce::AudioProcessorParameter& parameter, float value)
     {
         // The framework asserts on a value outside 0..1 (a NaN included) and
         // passes it on; a host can send one all the same.
-        const juce::ScopedValueSetter<bool> expected (expectingFrameworkAssertions, ! (value >= 0.0f && value <= 1.0f));
+        const juce::ScopedValueSetter<bool> expected (f.assertionsFail.expected, ! (value >= 0.0f && value <= 1.0f));
         parameter.setValueNotifyingHost (value);
     }
 
@@ -131,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
         for (int change = 0; change < (flags & 3); ++change)
         {
             const auto index = in.read<uint8_t>() % processor.getParameters().size();
-            setNormalised (*processor.getParameters()[index], in.read<float>());
+            setNormalised (f, *processor.getParameters()[index], in.read<float>());
         }
 
         const auto n = in.read<uint16_t>() % 4097;

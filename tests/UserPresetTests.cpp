@@ -466,7 +466,7 @@ TEST_F (UserPresets, SpecialFilesNeitherBlockNorExhaustMemory)
             const auto loaded = processor.loadUserPreset (c.name);
 
             if (loaded)
-                return presetState (processor) == PresetState { c.name, true, c.name } && plain (processor, "tight") == 6.0f ? 1 : 2;
+                return presetState (processor) == PresetState { c.name, true, c.name } && juce::exactlyEqual (plain (processor, "tight"), 6.0f) ? 1 : 2;
 
             return snapshot (processor) == before && presetState (processor) == PresetState { "Kept", true, "Kept *" } ? 0 : 2;
         });
