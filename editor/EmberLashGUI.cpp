@@ -20,6 +20,31 @@ namespace
     juce::Font boldFont (float height)    { return juce::Font (juce::FontOptions (height, juce::Font::bold)); }
     juce::Font plainFont (float height)   { return juce::Font (juce::FontOptions (height, juce::Font::plain)); }
 
+    // The texts that a knob's value label shows at the ends of the knob's
+    // range and one step below its top ("+12.0 dB", "199.99%").
+    juce::StringArray getExtremeValueTexts (const juce::Slider& slider, juce::String (*format) (double))
+    {
+        return { format (slider.getMinimum()), format (slider.getMaximum()),
+                 format (slider.getMaximum() - slider.getInterval()) };
+    }
+
+    float widestTextWidth (const juce::Font& font, const juce::StringArray& texts)
+    {
+        auto widest = 0.0f;
+
+        for (const auto& text : texts)
+            widest = juce::jmax (widest, juce::GlyphArrangement::getStringWidth (font, text));
+
+        return widest;
+    }
+
+    // How far a label lets the framework squeeze its text; 0 stands for the framework's default.
+    float minimumHorizontalScaleOf (const juce::Label& label)
+    {
+        const auto scale = label.getMinimumHorizontalScale();
+        return scale > 0.0f ? scale : juce::Font::getDefaultMinimumHorizontalScaleFactor();
+    }
+
     juce::PathStrokeType roundStroke (float thickness)
     {
         return { thickness, juce::PathStrokeType::curved, juce::PathStrokeType::rounded };
@@ -124,6 +149,7 @@ juce::TextEditor* EmberLashGUI::EditableValueLabel::createEditorComponent()
     textEditor->setColour (juce::TextEditor::textColourId, findColour (juce::Label::textWhenEditingColourId));
     textEditor->setColour (juce::TextEditor::backgroundColourId, findColour (juce::Label::backgroundWhenEditingColourId));
     textEditor->setColour (juce::TextEditor::focusedOutlineColourId, findColour (juce::Label::outlineWhenEditingColourId));
+
     return textEditor;
 }
 
@@ -382,20 +408,29 @@ void EmberLashGUI::resized()
     clipBarArea = { meterColumn.getX() + 0.08f * meterColumn.getWidth(), meterColumn.getBottom() - 38.0f * s,
                     0.84f * meterColumn.getWidth(), 16.0f * s };
 
+    // The bar's place is sized by the scale, which stops shrinking long before
+    // the meters do: in a low panel its label, and then the bar itself, reach
+    // up into the meters' wells. There both go down, by whole pixels, until
+    // they keep apart from the wells (each outline reaches half a pixel out).
+    const auto wells = getLevelMeterWell (inMeterArea).getUnion (getLevelMeterWell (outMeterArea)).expanded (0.5f);
+    const auto rows = juce::jmax (rowsToMoveApart (wells, getClipLabel().getInk()),
+                                  rowsToMoveApart (wells, clipBarArea.expanded (0.5f)));
+    clipBarArea.translate (0.0f, (float) rows);
+
     powerButton.setBounds (juce::roundToInt (headerArea.getRight() - 70.0f * s),
                            juce::roundToInt (headerArea.getY() + 0.02f * headerArea.getHeight()),
                            juce::roundToInt (54.0f * s),
                            juce::roundToInt (54.0f * s));
 
-    layoutValueLabel (tightValueLabel, row1Cells[0], false);
-    layoutValueLabel (bodyValueLabel, row1Cells[1], false);
-    layoutValueLabel (biteValueLabel, row1Cells[2], false);
-    layoutValueLabel (fizzValueLabel, row1Cells[3], false);
-    layoutValueLabel (airValueLabel, row1Cells[4], false);
-    layoutValueLabel (widthValueLabel, row2Cells[0], true);
-    layoutValueLabel (roomValueLabel, row2Cells[1], true);
-    layoutValueLabel (mixValueLabel, row2Cells[2], true);
-    layoutValueLabel (outputValueLabel, row2Cells[3], true);
+    layoutValueLabel (tightValueLabel, row1Cells[0], false, getExtremeValueTexts (tightSlider, formatDecibelText));
+    layoutValueLabel (bodyValueLabel, row1Cells[1], false, getExtremeValueTexts (bodySlider, formatDecibelText));
+    layoutValueLabel (biteValueLabel, row1Cells[2], false, getExtremeValueTexts (biteSlider, formatDecibelText));
+    layoutValueLabel (fizzValueLabel, row1Cells[3], false, getExtremeValueTexts (fizzSlider, formatDecibelText));
+    layoutValueLabel (airValueLabel, row1Cells[4], false, getExtremeValueTexts (airSlider, formatDecibelText));
+    layoutValueLabel (widthValueLabel, row2Cells[0], true, getExtremeValueTexts (widthSlider, formatPercentText));
+    layoutValueLabel (roomValueLabel, row2Cells[1], true, getExtremeValueTexts (roomSlider, formatPercentText));
+    layoutValueLabel (mixValueLabel, row2Cells[2], true, getExtremeValueTexts (mixSlider, formatPercentText));
+    layoutValueLabel (outputValueLabel, row2Cells[3], true, getExtremeValueTexts (outputSlider, formatDecibelText));
 }
 
 juce::Rectangle<float> EmberLashGUI::getKnobBounds (juce::Rectangle<float> cell, bool isRow2) const
@@ -413,7 +448,8 @@ juce::Rectangle<float> EmberLashGUI::getKnobBounds (juce::Rectangle<float> cell,
     return area.withSizeKeepingCentre (size, size);
 }
 
-void EmberLashGUI::layoutValueLabel (EditableValueLabel& label, juce::Rectangle<float> cell, bool isRow2)
+void EmberLashGUI::layoutValueLabel (EditableValueLabel& label, juce::Rectangle<float> cell, bool isRow2,
+                                     const juce::StringArray& valueTexts)
 {
     const auto s = computeScale();
     const auto knob = getKnobBounds (cell, isRow2);
@@ -425,8 +461,21 @@ void EmberLashGUI::layoutValueLabel (EditableValueLabel& label, juce::Rectangle<
 
     const auto cellX = (double) cell.getX();
     const auto cellWidth = (double) cell.getWidth();
-    const auto width = roundHalfAway (0.6 * cellWidth);
-    const auto x = roundHalfAway (cellX + 0.2 * cellWidth);
+    auto width = roundHalfAway (0.6 * cellWidth);
+    auto x = roundHalfAway (cellX + 0.2 * cellWidth);
+
+    // The label squeezes a text too wide for it, down to the framework's
+    // minimum scale, and cuts it beyond that. Where its widest value would be
+    // cut, it widens about its centre, as far as its cell, to just hold it.
+    const auto border = label.getLookAndFeel().getLabelBorderSize (label).getLeftAndRight();
+    const auto needed = border + (int) std::floor (widestTextWidth (label.getFont(), valueTexts)
+                                                   * minimumHorizontalScaleOf (label)) + 1;
+
+    if (needed > width)
+    {
+        width = juce::jmin (needed, (int) cellWidth);
+        x = roundHalfAway (cellX + 0.5 * (cellWidth - (double) width));
+    }
 
     label.setBounds (x, y, width, height);
 }
@@ -464,8 +513,9 @@ bool EmberLashGUI::StaticLayerKey::operator== (const StaticLayerKey& other) cons
 
 void EmberLashGUI::lookAndFeelChanged()
 {
-    // The default typeface comes from the look-and-feel.
-    staticLayer = {};
+    // The default typeface comes from the look-and-feel, and the layout
+    // measures text in it; laying out again also drops the static layer.
+    resized();
 }
 
 void EmberLashGUI::paint (juce::Graphics& g)
@@ -566,8 +616,7 @@ void EmberLashGUI::drawStaticParts (juce::Graphics& g, const StaticLayerKey& key
     }
 }
 
-// The CLIP label and bar stay live with the levels: in a small panel the label
-// reaches the lowest segments, over which it is painted.
+// The CLIP label is drawn with its bar, whose fill follows the clip level.
 void EmberLashGUI::drawMeterLevels (juce::Graphics& g, const MeterLevels& levels, bool on)
 {
     drawLevelMeterSegments (g, inMeterArea, levels.in, on);
@@ -613,22 +662,39 @@ void EmberLashGUI::drawBackground (juce::Graphics& g)
     g.drawRoundedRectangle (inset, 18.0f, 1.0f);
 }
 
-void EmberLashGUI::drawHeader (juce::Graphics& g, bool on)
+EmberLashGUI::HeaderTexts EmberLashGUI::getHeaderTexts() const
 {
     const auto s = computeScale();
 
-    g.setColour (on ? juce::Colour (0xffece4d8) : juce::Colour (0xffa6a29c));
-    g.setFont (boldFont (0.44f * headerArea.getHeight()));
-    g.drawText ("EMBERLASH", headerArea.toNearestInt(), juce::Justification::centredLeft, false);
-
-    g.setColour (on ? accentColour1 : juce::Colour (0xff84807a));
-    g.setFont (plainFont (0.23f * headerArea.getHeight()));
+    PanelText title { "EMBERLASH", boldFont (0.44f * headerArea.getHeight()), headerArea.toNearestInt(),
+                      juce::Justification::centredLeft };
 
     const auto x = (int) ((double) (int) headerArea.getX() + 0.023 * (double) getWidth());
     const auto y = roundHalfAway (headerArea.getBottom() - 25.0f * s);
     const auto width = (int) headerArea.getWidth();
     const auto height = roundHalfAway (20.0f * s);
-    g.drawText ("GUITAR CAB FINISHER", x, y, width, height, juce::Justification::centredLeft, false);
+    PanelText subtitle { "GUITAR CAB FINISHER", plainFont (0.23f * headerArea.getHeight()), { x, y, width, height },
+                         juce::Justification::centredLeft };
+
+    // The subtitle's strip is sized by the scale, which stops shrinking long
+    // before the header does: in a low header it reaches up into the title.
+    // There the title is centred higher, by whole pixels, until the two inks
+    // keep apart.
+    const auto rows = rowsToMoveApart (title.getInk(), subtitle.getInk());
+    title.area = title.area.withTrimmedBottom (2 * rows);
+
+    return { title, subtitle };
+}
+
+void EmberLashGUI::drawHeader (juce::Graphics& g, bool on)
+{
+    const auto texts = getHeaderTexts();
+
+    g.setColour (on ? juce::Colour (0xffece4d8) : juce::Colour (0xffa6a29c));
+    texts.title.draw (g);
+
+    g.setColour (on ? accentColour1 : juce::Colour (0xff84807a));
+    texts.subtitle.draw (g);
 }
 
 void EmberLashGUI::drawSectionBoxes (juce::Graphics& g)
@@ -668,14 +734,19 @@ juce::Rectangle<float> EmberLashGUI::getLevelMeterWell (juce::Rectangle<float> a
     return area.reduced (0.16f * areaWidth, 0.0f);
 }
 
-void EmberLashGUI::drawLevelMeterFrame (juce::Graphics& g, juce::Rectangle<float> area, const juce::String& label, bool on)
+// The label strip: the top of the meter.
+PanelText EmberLashGUI::getMeterLabel (juce::Rectangle<float> area, const juce::String& label) const
 {
     const auto s = computeScale();
+    return { label, boldFont (14.5f * s), area.removeFromTop (20.0f * s).toNearestInt(), juce::Justification::centred };
+}
+
+void EmberLashGUI::drawLevelMeterFrame (juce::Graphics& g, juce::Rectangle<float> area, const juce::String& label, bool on)
+{
     const auto well = getLevelMeterWell (area);
 
     g.setColour (on ? juce::Colour (0xffe8e0d4) : juce::Colour (0xff96928c));
-    g.setFont (boldFont (14.5f * s));
-    g.drawText (label, area.removeFromTop (20.0f * s).toNearestInt(), juce::Justification::centred, false);
+    getMeterLabel (area, label).draw (g);
 
     g.setColour (juce::Colour (0xff0a0a0c));
     g.fillRoundedRectangle (well, 6.0f);
@@ -715,14 +786,22 @@ void EmberLashGUI::drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<fl
     }
 }
 
+// Just above the bar.
+PanelText EmberLashGUI::getClipLabel() const
+{
+    const auto s = computeScale();
+    return { "CLIP", boldFont (11.5f * s),
+             { (int) clipBarArea.getX(), roundHalfAway (clipBarArea.getY() - 13.0f * s),
+               (int) clipBarArea.getWidth(), roundHalfAway (12.0f * s) },
+             juce::Justification::centred };
+}
+
 void EmberLashGUI::drawClipBar (juce::Graphics& g, float clipLevel, bool on)
 {
     const auto s = computeScale();
 
     g.setColour (on ? juce::Colour (0xffd6d6d6) : juce::Colour (0xff96928c));
-    g.setFont (boldFont (11.5f * s));
-    g.drawText ("CLIP", (int) clipBarArea.getX(), roundHalfAway (clipBarArea.getY() - 13.0f * s),
-                (int) clipBarArea.getWidth(), roundHalfAway (12.0f * s), juce::Justification::centred, false);
+    getClipLabel().draw (g);
 
     g.setColour (juce::Colour (0xff181412));
     g.fillRoundedRectangle (clipBarArea, 6.0f);
@@ -737,36 +816,55 @@ void EmberLashGUI::drawClipBar (juce::Graphics& g, float clipLevel, bool on)
                             juce::jmax (clipBarArea.getHeight() - 8.0f * s, 0.0f), 4.0f);
 }
 
-void EmberLashGUI::drawKnobCaptions (juce::Graphics& g, bool on)
-{
-    for (size_t i = 0; i < knobCaptions.size(); ++i)
-    {
-        const auto cell = i < row1Cells.size() ? row1Cells[i] : row2Cells[i - row1Cells.size()];
-        drawKnobCaption (g, cell, knobCaptions[i].title, knobCaptions[i].subtitle, on);
-    }
-}
-
-void EmberLashGUI::drawKnobCaption (juce::Graphics& g, juce::Rectangle<float> cell,
-                                    const juce::String& title, const juce::String& subtitle, bool on)
+// The title just above the knob square, across the cell; the subtitle in a
+// box from 22 s below it.
+EmberLashGUI::CaptionTexts EmberLashGUI::getCaptionTexts (juce::Rectangle<float> cell, const juce::String& title,
+                                                          const juce::String& subtitle) const
 {
     const auto s = computeScale();
     const auto hasSubtitle = subtitle.isNotEmpty();
     const auto knob = getKnobBounds (cell, ! hasSubtitle);
     const auto compact = cell.getHeight() < 132.0f * s;
+    const auto x = roundHalfAway (cell.getX());
+    const auto width = roundHalfAway (cell.getWidth());
 
+    return { { title, boldFont ((compact ? 14.5f : 16.5f) * s),
+               { x, roundHalfAway (knob.getY() - (hasSubtitle ? 18.0f : 16.0f) * s), width, roundHalfAway (19.0f * s) },
+               juce::Justification::centred },
+             { subtitle, plainFont ((compact ? 11.0f : 12.5f) * s),
+               { x, roundHalfAway (knob.getBottom() + 22.0f * s), width, roundHalfAway ((compact ? 22.0f : 26.0f) * s) },
+               juce::Justification::centredTop } };
+}
+
+std::array<EmberLashGUI::CaptionTexts, 9> EmberLashGUI::getKnobCaptionTexts() const
+{
+    std::array<CaptionTexts, 9> captions;
+
+    for (size_t i = 0; i < knobCaptions.size(); ++i)
+    {
+        const auto cell = i < row1Cells.size() ? row1Cells[i] : row2Cells[i - row1Cells.size()];
+        captions[i] = getCaptionTexts (cell, knobCaptions[i].title, knobCaptions[i].subtitle);
+    }
+
+    return captions;
+}
+
+void EmberLashGUI::drawKnobCaptions (juce::Graphics& g, bool on)
+{
+    for (const auto& caption : getKnobCaptionTexts())
+        drawKnobCaption (g, caption, on);
+}
+
+void EmberLashGUI::drawKnobCaption (juce::Graphics& g, const CaptionTexts& caption, bool on)
+{
     g.setColour (on ? juce::Colour (0xffece4d8) : juce::Colour (0xffa09c96));
-    g.setFont (boldFont ((compact ? 14.5f : 16.5f) * s));
-    g.drawText (title, roundHalfAway (cell.getX()), roundHalfAway (knob.getY() - (hasSubtitle ? 18.0f : 16.0f) * s),
-                roundHalfAway (cell.getWidth()), roundHalfAway (19.0f * s), juce::Justification::centred, false);
+    caption.title.draw (g);
 
-    if (! hasSubtitle)
+    if (caption.subtitle.text.isEmpty())
         return;
 
     g.setColour (on ? juce::Colour (0xff948e86) : juce::Colour (0xff706d68));
-    g.setFont (plainFont ((compact ? 11.0f : 12.5f) * s));
-    g.drawText (subtitle, roundHalfAway (cell.getX()), roundHalfAway (knob.getBottom() + 22.0f * s),
-                roundHalfAway (cell.getWidth()), roundHalfAway ((compact ? 22.0f : 26.0f) * s),
-                juce::Justification::centredTop, true);
+    caption.subtitle.draw (g);
 }
 
 //==============================================================================

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "editor/PanelText.h"
 #include "processor/EmberLashAudioProcessor.h"
 
 // Value texts of the knobs and the clean-up of a typed value.
@@ -129,7 +130,9 @@ private:
     void updateValueLabels();
     void applyValueLabelText (juce::Slider& slider, juce::String text);
 
-    void layoutValueLabel (EditableValueLabel& label, juce::Rectangle<float> cell, bool isRow2);
+    // valueTexts: the texts the label may show at the ends of its knob's range.
+    void layoutValueLabel (EditableValueLabel& label, juce::Rectangle<float> cell, bool isRow2,
+                           const juce::StringArray& valueTexts);
 
     // Painting. What changes only with the size, the power state, the scale
     // and the look-and-feel is rendered once into the static layer; the meter
@@ -153,6 +156,24 @@ private:
         bool operator!= (const StaticLayerKey& other) const noexcept   { return ! operator== (other); }
     };
 
+    // The panel's own texts, where the painting routines draw them.
+    struct HeaderTexts
+    {
+        PanelText title, subtitle;
+    };
+
+    struct CaptionTexts
+    {
+        PanelText title, subtitle;   // no subtitle text in the second row
+    };
+
+    HeaderTexts getHeaderTexts() const;
+    PanelText getMeterLabel (juce::Rectangle<float> area, const juce::String& label) const;
+    PanelText getClipLabel() const;
+    CaptionTexts getCaptionTexts (juce::Rectangle<float> cell, const juce::String& title,
+                                  const juce::String& subtitle) const;
+    std::array<CaptionTexts, 9> getKnobCaptionTexts() const;
+
     juce::Point<float> getDeviceOffset (float scale) const;
     void drawStaticLayer (juce::Graphics& g, const StaticLayerKey& key);
     void drawStaticParts (juce::Graphics& g, const StaticLayerKey& key);
@@ -169,8 +190,7 @@ private:
     void drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<float> area, float level, bool on);
     void drawClipBar (juce::Graphics& g, float clipLevel, bool on);
     void drawKnobCaptions (juce::Graphics& g, bool on);
-    void drawKnobCaption (juce::Graphics& g, juce::Rectangle<float> cell,
-                          const juce::String& title, const juce::String& subtitle, bool on);
+    void drawKnobCaption (juce::Graphics& g, const CaptionTexts& caption, bool on);
 
     juce::Rectangle<float> getLevelMeterWell (juce::Rectangle<float> area) const;
 

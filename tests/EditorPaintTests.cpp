@@ -430,14 +430,87 @@ TEST_F (RenderedPanel, ShallowPanelUsesCompactCaptionsInTheSecondRowOnly)
     EXPECT_GT (tightInk - referenceWidth ("TIGHT", tightArea, 14.5f * s), 2);
 }
 
-TEST_F (RenderedPanel, ExtremeSizesRender)
+TEST_F (RenderedPanel, ExtremeSizesRenderEveryTextWholeWhereItIsPlaced)
 {
-    createPanel (500, 311);
-    save (render(), "panel-500x311");
+    // The widest value texts.
+    setPlain (processor, "tight", 12.0f);
+    setPlain (processor, "width", 199.99f);
+    setPlain (processor, "output", -12.0f);
+    createPanel();
 
-    panel->setSize (1700, 961);
-    setLevels (0.7f, 0.5f, 0.6f);
-    save (render(), "panel-1700x961");
+    // The pixels of an image brighter than the panel's dark fills and
+    // outlines: a text's anti-aliased edge may fall below the threshold.
+    const auto brightIn = [] (const juce::Image& image, juce::Rectangle<int> area)
+    {
+        juce::Rectangle<int> found;
+
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                if (image.getPixelAt (x, y).getBrightness() > 0.25f)
+                    found = found.isEmpty() ? juce::Rectangle<int> (x, y, 1, 1)
+                                            : found.getUnion (juce::Rectangle<int> (x, y, 1, 1));
+
+        return found;
+    };
+
+    // The ink rendered along a text's line is the ink that the layout
+    // measured: nothing cut off, nothing drawn beside it. The renderer puts
+    // glyphs on whole pixel rows, a row higher or lower than their outlines;
+    // the faint edges of small glyphs may stay below the threshold.
+    const auto expectRenderedAt = [&] (const juce::Image& image, juce::Rectangle<float> ink, juce::Rectangle<int> area)
+    {
+        const auto line = ink.getSmallestIntegerContainer().expanded (12, 1);
+        const auto rendered = brightIn (image, line.withX (juce::jmax (line.getX(), area.getX()))
+                                                   .withRight (juce::jmin (line.getRight(), area.getRight())));
+        const auto pixels = ink.getSmallestIntegerContainer();
+        EXPECT_NEAR ((float) rendered.getX(), ink.getX(), 1.5f) << rendered.toString() << " for " << ink.toString();
+        EXPECT_NEAR ((float) rendered.getRight(), ink.getRight(), 1.5f) << rendered.toString() << " for " << ink.toString();
+        EXPECT_TRUE (pixels.expanded (0, 1).contains (rendered)) << rendered.toString() << " for " << ink.toString();
+    };
+
+    // Between two texts one above the other, a row of pixels holds none of
+    // their ink.
+    const auto expectDarkRowBetween = [&] (const juce::Image& image, juce::Rectangle<float> upper, juce::Rectangle<float> lower)
+    {
+        const auto columns = upper.getUnion (lower).getSmallestIntegerContainer();
+
+        for (auto y = upper.getSmallestIntegerContainer().getBottom() - 1; y <= lower.getSmallestIntegerContainer().getY(); ++y)
+            if (brightIn (image, columns.withY (y).withHeight (1)).isEmpty())
+                return;
+
+        ADD_FAILURE() << "no dark row between " << upper.toString() << " and " << lower.toString();
+    };
+
+    const struct { int w, h; } sizes[] { { 500, 311 }, { 500, 283 }, { 403, 227 }, { 1700, 961 } };
+
+    for (const auto& size : sizes)
+    {
+        const auto name = "panel-" + juce::String (size.w) + "x" + juce::String (size.h);
+        SCOPED_TRACE (name);
+        panel->setSize (size.w, size.h);
+        access->tick();
+        const auto image = render();
+        save (image, name);
+
+        for (const auto& [what, text] : access->panelTexts())
+        {
+            SCOPED_TRACE (what);
+            EXPECT_EQ (charactersOf (text.arrange()), text.text);
+            expectRenderedAt (image, text.getInk(), text.area);
+        }
+
+        for (const auto knob : { tight, width, output })
+        {
+            SCOPED_TRACE (testing::Message() << "value label " << knob);
+            auto& label = access->label (knob);
+            const auto glyphs = valueLabelGlyphs (label);
+            EXPECT_EQ (charactersOf (glyphs), label.getText());
+            expectRenderedAt (image, inkOf (glyphs), label.getBounds());
+        }
+
+        const auto header = access->panelTexts();
+        expectDarkRowBetween (image, header[0].text.getInk(), header[1].text.getInk());
+    }
 }
 
 //==============================================================================

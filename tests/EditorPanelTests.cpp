@@ -1,5 +1,7 @@
 #include "tests/EditorTestSupport.h"
 
+#include "editor/EmberLashAudioProcessorEditor.h"
+
 #include <cstdlib>
 #include <optional>
 #include <thread>
@@ -203,6 +205,178 @@ TEST_F (PanelFixture, APanelTooSmallForItsInsetsGetsNoNegativeSizes)
         juce::Image image (juce::Image::ARGB, juce::jmax (1, size.x), juce::jmax (1, size.y), true);
         juce::Graphics g (image);
         panel->paintEntireComponent (g, true);
+    }
+}
+
+namespace
+{
+    // The panel's sizes in the editor as a user drags it, every 25 px of width
+    // at the fixed aspect ratio with the menu bar taken off, and in the editor
+    // that a display too low for the minimum opens at 403 x 250.
+    std::vector<juce::Point<int>> panelSizesInTheEditor()
+    {
+        const ProductInfo info;
+        std::vector<juce::Point<int>> sizes;
+
+        const auto add = [&] (int width, int height)
+        {
+            sizes.push_back ({ width, height - EmberLashAudioProcessorEditor::menuBarHeightFor (height, info) });
+        };
+
+        for (auto width = (int) info.minWidth; width <= (int) info.maxWidth; width += 25)
+            add (width, (int) std::round ((double) width / (double) info.aspectRatio));
+
+        add (403, 250);
+        return sizes;
+    }
+
+    // Whether the framework draws a line of text whole in a width: it squeezes
+    // a text down to its minimum horizontal scale before it cuts it.
+    testing::AssertionResult fitsSqueezed (const juce::Font& font, const juce::String& text, float width)
+    {
+        const auto needed = juce::GlyphArrangement::getStringWidth (font, text);
+
+        if (needed * juce::Font::getDefaultMinimumHorizontalScaleFactor() < width)
+            return testing::AssertionSuccess();
+
+        return testing::AssertionFailure() << "\"" << text << "\" needs " << needed << " px, squeezed "
+                                           << needed * juce::Font::getDefaultMinimumHorizontalScaleFactor()
+                                           << ", in " << width;
+    }
+
+
+    // Two inked areas with a clear pixel between them.
+    testing::AssertionResult apart (juce::Rectangle<float> a, juce::Rectangle<float> b)
+    {
+        if (inksApart (a, b))
+            return testing::AssertionSuccess();
+
+        return testing::AssertionFailure() << a.toString() << " and " << b.toString() << " share or touch a pixel";
+    }
+
+    // Two inked areas that may touch but share no pixel: a caption's subtitle
+    // sits right under the value label, the CLIP label right above its bar.
+    testing::AssertionResult notOverlapping (juce::Rectangle<float> a, juce::Rectangle<float> b)
+    {
+        if (! a.getSmallestIntegerContainer().intersects (b.getSmallestIntegerContainer()))
+            return testing::AssertionSuccess();
+
+        return testing::AssertionFailure() << a.toString() << " and " << b.toString() << " share a pixel";
+    }
+}
+
+TEST_F (PanelFixture, EveryTextIsWholeInItsAreaAndClearOfTheOthersAtEverySize)
+{
+    createPanel();
+    auto& a = *access;
+
+    // Where nothing was cut or drawn over, everything stays where it was: the
+    // widths from which the title, the clip bar and the value labels keep
+    // their places.
+    constexpr int titleInPlaceFrom = 775, clipBarInPlaceFrom = 725, valueLabelsInPlaceFrom = 575;
+
+    // The values whose texts are the widest that each knob shows.
+    const struct { const char* what; float decibels, percent; } extremes[] {
+        { "bottom", -12.0f, 0.0f }, { "top", 12.0f, 200.0f }, { "a step below the top", 11.99f, 199.99f },
+    };
+
+    const char* const ids[] { "tight", "body", "bite", "fizz", "air", "width", "room", "mix", "output" };
+
+    for (const auto size : panelSizesInTheEditor())
+    {
+        SCOPED_TRACE (testing::Message() << "panel " << size.x << " x " << size.y);
+        panel->setSize (size.x, size.y);
+        const auto s = panel->computeScale();
+
+        // Drawn whole: every character, the ink inside the text's own area.
+        for (const auto& [name, text] : a.panelTexts())
+        {
+            SCOPED_TRACE (name);
+            EXPECT_TRUE (fitsSqueezed (text.font, text.text, (float) text.area.getWidth()));
+
+            const auto arranged = text.arrange();
+            EXPECT_EQ (charactersOf (arranged), text.text);
+            EXPECT_TRUE (text.area.toFloat().contains (inkOf (arranged))) << inkOf (arranged).toString()
+                                                                          << " in " << text.area.toString();
+        }
+
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_TRUE (fitsSqueezed (juce::Font (juce::FontOptions (16.5f * s, juce::Font::bold)),
+                                       a.modeButton (i).getButtonText(), (float) a.modeButton (i).getWidth()));
+
+        // Kept apart: no pixel holds the ink of two of them.
+        const auto texts = a.panelTexts();
+        const auto textNamed = [&texts] (const std::string& name)
+        {
+            return std::find_if (texts.begin(), texts.end(), [&] (const auto& t) { return t.name == name; })->text;
+        };
+
+        const auto wellWithOutline = [&a] (juce::Rectangle<float> meter) { return a.meterWell (meter).expanded (0.5f); };
+        const auto clipInk = textNamed ("CLIP").getInk();
+        const auto barWithOutline = a.clipBarArea().expanded (0.5f);
+
+        EXPECT_TRUE (apart (textNamed ("title").getInk(), textNamed ("subtitle").getInk())) << "title, subtitle";
+        EXPECT_TRUE (notOverlapping (clipInk, barWithOutline)) << "CLIP label, bar";
+
+        for (const auto meter : { a.inMeterArea(), a.outMeterArea() })
+        {
+            EXPECT_TRUE (apart (clipInk, wellWithOutline (meter))) << "CLIP label, well";
+            EXPECT_TRUE (apart (barWithOutline, wellWithOutline (meter))) << "clip bar, well";
+        }
+
+        EXPECT_TRUE (apart (textNamed ("IN").getInk(), wellWithOutline (a.inMeterArea()))) << "IN, its well";
+        EXPECT_TRUE (apart (textNamed ("OUT").getInk(), wellWithOutline (a.outMeterArea()))) << "OUT, its well";
+
+        // The value labels at their widest texts: whole, each in its own cell,
+        // and clear of the knob's subtitle below it.
+        for (const auto& extreme : extremes)
+        {
+            SCOPED_TRACE (extreme.what);
+
+            for (size_t i = 0; i < 9; ++i)
+                setPlain (processor, ids[i], i < 5 || i == output ? extreme.decibels : extreme.percent);
+
+            access->tick();
+
+            for (size_t i = 0; i < 9; ++i)
+            {
+                SCOPED_TRACE (ids[i]);
+                auto& label = a.label (i);
+                const auto cell = i < 5 ? a.row1Cell (i) : a.row2Cell (i - 5);
+                const auto textArea = label.getLookAndFeel().getLabelBorderSize (label).subtractedFrom (label.getLocalBounds());
+
+                EXPECT_TRUE (fitsSqueezed (label.getFont(), label.getText(), (float) textArea.getWidth()));
+                EXPECT_GE ((float) label.getX(), std::floor (cell.getX()));
+                EXPECT_LE ((float) label.getRight(), std::ceil (cell.getRight()));
+
+                if (i < 5)
+                {
+                    const auto subtitle = textNamed ("subtitle " + juce::String (ids[i]).toUpperCase().toStdString());
+                    EXPECT_TRUE (notOverlapping (inkOf (valueLabelGlyphs (label)), subtitle.getInk())) << "value, subtitle";
+                }
+            }
+        }
+
+        // The places that the layout rules give, where nothing needs more room.
+        if (size.x >= titleInPlaceFrom)
+        {
+            EXPECT_EQ (textNamed ("title").area, a.headerArea().toNearestInt());
+        }
+
+        if (size.x >= clipBarInPlaceFrom)
+        {
+            const auto contentBottom = (float) size.y - 0.03f * (float) size.y;
+            EXPECT_NEAR (a.clipBarArea().getY(), contentBottom - 38.0f * s, 1.0e-3f);
+        }
+
+        if (size.x >= valueLabelsInPlaceFrom)
+        {
+            for (size_t i = 0; i < 9; ++i)
+            {
+                const auto cell = i < 5 ? a.row1Cell (i) : a.row2Cell (i - 5);
+                EXPECT_EQ (a.label (i).getWidth(), (int) std::round (0.6 * (double) cell.getWidth())) << ids[i];
+            }
+        }
     }
 }
 

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 // Reaches the panel's private controls and layout for the tests.
 struct EmberLashGUITestAccess
@@ -47,6 +49,35 @@ struct EmberLashGUITestAccess
     juce::Rectangle<float> row2Box() const          { return gui.row2Box; }
     juce::Rectangle<float> modeBox() const          { return gui.modeBox; }
 
+    // A meter's well, without its outline.
+    juce::Rectangle<float> meterWell (juce::Rectangle<float> meterArea) const { return gui.getLevelMeterWell (meterArea); }
+
+    struct NamedText
+    {
+        std::string name;
+        PanelText text;
+    };
+
+    // The panel's own texts, as its painting routines draw them.
+    std::vector<NamedText> panelTexts() const
+    {
+        const auto header = gui.getHeaderTexts();
+        std::vector<NamedText> texts { { "title", header.title }, { "subtitle", header.subtitle },
+                                       { "IN", gui.getMeterLabel (gui.inMeterArea, "IN") },
+                                       { "OUT", gui.getMeterLabel (gui.outMeterArea, "OUT") },
+                                       { "CLIP", gui.getClipLabel() } };
+
+        for (const auto& caption : gui.getKnobCaptionTexts())
+        {
+            texts.push_back ({ "caption " + caption.title.text.toStdString(), caption.title });
+
+            if (caption.subtitle.text.isNotEmpty())
+                texts.push_back ({ "subtitle " + caption.title.text.toStdString(), caption.subtitle });
+        }
+
+        return texts;
+    }
+
     EmberLashGUI& gui;
 };
 
@@ -79,6 +110,36 @@ namespace editor_test
         juce::AudioProcessorParameter* parameter;
         std::atomic<int> count { 0 };
     };
+
+    inline juce::Rectangle<float> inkOf (const juce::GlyphArrangement& glyphs)
+    {
+        juce::Path outlines;
+        glyphs.createPath (outlines);
+        return outlines.getBounds();
+    }
+
+    inline juce::String charactersOf (juce::GlyphArrangement glyphs)
+    {
+        juce::String characters;
+
+        for (int i = 0; i < glyphs.getNumGlyphs(); ++i)
+            characters += juce::String::charToString (glyphs.getGlyph (i).getCharacter());
+
+        return characters;
+    }
+
+    // A value label's text where the framework's label drawing puts it, in
+    // the panel's coordinates.
+    inline juce::GlyphArrangement valueLabelGlyphs (juce::Label& label)
+    {
+        const auto area = label.getLookAndFeel().getLabelBorderSize (label).subtractedFrom (label.getBounds()).toFloat();
+        juce::GlyphArrangement glyphs;
+        glyphs.addFittedText (label.getFont(), label.getText(), area.getX(), area.getY(), area.getWidth(),
+                              area.getHeight(), label.getJustificationType(),
+                              juce::jmax (1, (int) (area.getHeight() / label.getFont().getHeight())),
+                              label.getMinimumHorizontalScale());
+        return glyphs;
+    }
 
     // A processor with the panel at a given size; nothing is on screen.
     struct PanelFixture : testing::Test
