@@ -528,6 +528,42 @@ TEST_F (PanelFixture, InPlaceEditorUsesTheLabelsEditingColours)
     label.hideEditor (true);
 }
 
+TEST_F (PanelFixture, InPlaceEditorShowsTheWholeTextInTheLabelsFont)
+{
+    // The widest texts, at the smallest sizes, the design size and the largest.
+    setPlain (processor, "tight", 12.0f);
+    setPlain (processor, "width", 199.99f);
+    setPlain (processor, "output", -12.0f);
+    createPanel();
+    showOnDesktop();
+
+    for (const auto size : { juce::Point<int> (403, 227), juce::Point<int> (500, 283), juce::Point<int> (1100, 760),
+                             juce::Point<int> (1700, 961) })
+    {
+        panel->setSize (size.x, size.y);
+
+        for (const auto knob : { tight, width, output })
+        {
+            SCOPED_TRACE (testing::Message() << size.x << " x " << size.y << ", knob " << knob);
+            auto& label = access->label (knob);
+            label.showEditor();
+            auto* editor = label.getCurrentTextEditor();
+            ASSERT_NE (editor, nullptr);
+
+            EXPECT_EQ (editor->getText(), label.getText());
+            EXPECT_FLOAT_EQ (editor->getFont().getHeight(), label.getFont().getHeight());
+            EXPECT_TRUE (editor->getFont().isBold());
+
+            // Inside the editor's outline, from the first character to the last.
+            const auto text = editor->getTextBounds ({ 0, editor->getTotalNumChars() }).getBounds();
+            EXPECT_TRUE (editor->getLocalBounds().reduced (1).contains (text))
+                << text.toString() << " in " << editor->getLocalBounds().toString();
+
+            label.hideEditor (true);
+        }
+    }
+}
+
 TEST_F (PanelFixture, AnOpenEditorKeepsItsTextUntilTheEditEnds)
 {
     setPlain (processor, "fizz", 1.0f);
