@@ -134,6 +134,24 @@ private:
     void layoutValueLabel (EditableValueLabel& label, juce::Rectangle<float> cell, bool isRow2,
                            const juce::StringArray& valueTexts);
 
+    // The panel's own texts, where the painting routines draw them.
+    struct HeaderTexts
+    {
+        PanelText title, subtitle;
+    };
+
+    struct CaptionTexts
+    {
+        PanelText title, subtitle;   // no subtitle text in the second row
+    };
+
+    HeaderTexts getHeaderTexts() const;
+    PanelText getMeterLabel (juce::Rectangle<float> area, const juce::String& label) const;
+    PanelText getClipLabel() const;
+    CaptionTexts getCaptionTexts (juce::Rectangle<float> cell, const juce::String& title,
+                                  const juce::String& subtitle) const;
+    std::array<CaptionTexts, 9> getKnobCaptionTexts() const;
+
     // Painting. What changes only with the size, the power state, the scale
     // and the look-and-feel is rendered once into the static layer; the meter
     // levels are drawn over it every frame.
@@ -155,24 +173,6 @@ private:
         bool operator== (const StaticLayerKey& other) const noexcept;
         bool operator!= (const StaticLayerKey& other) const noexcept   { return ! operator== (other); }
     };
-
-    // The panel's own texts, where the painting routines draw them.
-    struct HeaderTexts
-    {
-        PanelText title, subtitle;
-    };
-
-    struct CaptionTexts
-    {
-        PanelText title, subtitle;   // no subtitle text in the second row
-    };
-
-    HeaderTexts getHeaderTexts() const;
-    PanelText getMeterLabel (juce::Rectangle<float> area, const juce::String& label) const;
-    PanelText getClipLabel() const;
-    CaptionTexts getCaptionTexts (juce::Rectangle<float> cell, const juce::String& title,
-                                  const juce::String& subtitle) const;
-    std::array<CaptionTexts, 9> getKnobCaptionTexts() const;
 
     juce::Point<float> getDeviceOffset (float scale) const;
     void drawStaticLayer (juce::Graphics& g, const StaticLayerKey& key);
