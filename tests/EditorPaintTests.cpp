@@ -508,8 +508,9 @@ TEST_F (RenderedPanel, ExtremeSizesRenderEveryTextWholeWhereItIsPlaced)
             expectRenderedAt (image, inkOf (glyphs), label.getBounds());
         }
 
-        const auto header = access->panelTexts();
-        expectDarkRowBetween (image, header[0].text.getInk(), header[1].text.getInk());
+        const auto texts = access->panelTexts();
+        ASSERT_EQ (texts[0].name + ", " + texts[1].name, "title, subtitle");
+        expectDarkRowBetween (image, texts[0].text.getInk(), texts[1].text.getInk());
     }
 }
 

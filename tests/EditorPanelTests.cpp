@@ -244,7 +244,6 @@ namespace
                                            << ", in " << width;
     }
 
-
     // Two inked areas with a clear pixel between them.
     testing::AssertionResult apart (juce::Rectangle<float> a, juce::Rectangle<float> b)
     {
@@ -295,9 +294,9 @@ TEST_F (PanelFixture, EveryTextIsWholeInItsAreaAndClearOfTheOthersAtEverySize)
             EXPECT_TRUE (fitsSqueezed (text.font, text.text, (float) text.area.getWidth()));
 
             const auto arranged = text.arrange();
+            const auto ink = inkOf (arranged);
             EXPECT_EQ (charactersOf (arranged), text.text);
-            EXPECT_TRUE (text.area.toFloat().contains (inkOf (arranged))) << inkOf (arranged).toString()
-                                                                          << " in " << text.area.toString();
+            EXPECT_TRUE (text.area.toFloat().contains (ink)) << ink.toString() << " in " << text.area.toString();
         }
 
         for (size_t i = 0; i < 3; ++i)
