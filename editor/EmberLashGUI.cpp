@@ -150,20 +150,28 @@ juce::TextEditor* EmberLashGUI::EditableValueLabel::createEditorComponent()
     textEditor->setColour (juce::TextEditor::backgroundColourId, findColour (juce::Label::backgroundWhenEditingColourId));
     textEditor->setColour (juce::TextEditor::focusedOutlineColourId, findColour (juce::Label::outlineWhenEditingColourId));
 
-    // The editor covers the label and starts with the label's text: it takes
-    // the label's font, squeezed where that text would not fit beside the
-    // indent (kept on the right too, for the caret), and a lower top indent
-    // where the line would not fit under it.
+    // The editor covers the label and starts with the label's text. Where its
+    // own default font would cut that text, it takes the label's font instead,
+    // squeezed where the text would not fit beside the indent (kept on the
+    // right too, for the caret), and a lower top indent where the line would
+    // not fit under it.
     const auto editorBorder = textEditor->getBorder();
     const auto leftIndent = textEditor->getLeftIndent();
     const auto room = (float) (getWidth() - editorBorder.getLeftAndRight() - 2 * leftIndent);
+    const auto height = (float) (getHeight() - editorBorder.getTopAndBottom());
+    const auto defaultFont = textEditor->getFont();
+
+    if (defaultFont.getHeight() <= height - (float) textEditor->getTopIndent()
+        && juce::GlyphArrangement::getStringWidth (defaultFont, getText()) <= room)
+        return textEditor;
+
     const auto textWidth = juce::GlyphArrangement::getStringWidth (getFont(), getText());
     auto editorFont = getFont();
 
     if (textWidth > room && room > 0.0f)
         editorFont = editorFont.withHorizontalScale (editorFont.getHorizontalScale() * room / textWidth);
 
-    const auto spareHeight = (float) (getHeight() - editorBorder.getTopAndBottom()) - editorFont.getHeight();
+    const auto spareHeight = height - editorFont.getHeight();
     textEditor->setIndents (leftIndent, juce::jlimit (0, textEditor->getTopIndent(), (int) std::floor (spareHeight)));
     textEditor->setFont (editorFont);
     return textEditor;
