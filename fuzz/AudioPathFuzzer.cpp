@@ -22,11 +22,8 @@ using namespace fuzz_support;
 
 namespace
 {
-    struct Fixture
+    struct Fixture : FuzzEnvironment
     {
-        FrameworkAssertionsFail assertionsFail;
-        juce::ScopedJuceInitialiser_GUI juce;
-        juce::File home = makeHome();
         EmberLashAudioProcessor processor;
         juce::AudioBuffer<float> buffer { 2, 4096 };
         juce::MidiBuffer midi;

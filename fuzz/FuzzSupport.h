@@ -52,6 +52,15 @@ namespace fuzz_support
         bool expected = false;
     };
 
+    // What every target's fixture starts with, in this order: the assertion
+    // check, the framework, and a home folder of the target's own.
+    struct FuzzEnvironment
+    {
+        FrameworkAssertionsFail assertionsFail;
+        juce::ScopedJuceInitialiser_GUI juce;
+        juce::File home = makeHome();
+    };
+
     using testing_support::snapshot;
     using testing_support::presetState;
     using testing_support::PresetState;

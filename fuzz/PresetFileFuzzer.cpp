@@ -6,11 +6,8 @@ using namespace fuzz_support;
 
 namespace
 {
-    struct Fixture
+    struct Fixture : FuzzEnvironment
     {
-        FrameworkAssertionsFail assertionsFail;
-        juce::ScopedJuceInitialiser_GUI juce;
-        juce::File home = makeHome();
         juce::MemoryBlock baseline = makeBaseline();
         EmberLashAudioProcessor processor;
         juce::File file = processor.presetStorage.getPresetFile ("Fuzz");

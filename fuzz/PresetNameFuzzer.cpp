@@ -8,11 +8,8 @@ using namespace fuzz_support;
 
 namespace
 {
-    struct Fixture
+    struct Fixture : FuzzEnvironment
     {
-        FrameworkAssertionsFail assertionsFail;
-        juce::ScopedJuceInitialiser_GUI juce;
-        juce::File home = makeHome();
         EmberLashAudioProcessor processor;
         juce::File presets = processor.presetStorage.getPresetsFolder();
     };

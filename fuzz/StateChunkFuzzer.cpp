@@ -24,11 +24,8 @@ namespace
                                  (size_t) juce::jmin ((int) size - 8, length)) != nullptr;
     }
 
-    struct Fixture
+    struct Fixture : FuzzEnvironment
     {
-        FrameworkAssertionsFail assertionsFail;
-        juce::ScopedJuceInitialiser_GUI juce;
-        juce::File home = makeHome();
         juce::MemoryBlock baseline = makeBaseline();
         EmberLashAudioProcessor processor;
     };

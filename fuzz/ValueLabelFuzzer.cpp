@@ -19,11 +19,8 @@ struct EmberLashGUITestAccess
 
 namespace
 {
-    struct Fixture
+    struct Fixture : FuzzEnvironment
     {
-        FrameworkAssertionsFail assertionsFail;
-        juce::ScopedJuceInitialiser_GUI juce;
-        juce::File home = makeHome();
         EmberLashAudioProcessor processor;
         EmberLashGUI gui { processor };
     };
