@@ -141,7 +141,7 @@ void MenuBarLookAndFeel::drawPopupMenuSectionHeader (juce::Graphics& g, const ju
 
 juce::Font MenuBarLookAndFeel::getPopupMenuFont()
 {
-    return defaultFont (menuFontHeight, juce::Font::plain);
+    return getItemFont (false);
 }
 
 juce::Font MenuBarLookAndFeel::getItemFont (bool isTicked) const

@@ -38,8 +38,13 @@ juce::GlyphArrangement PanelText::arrange() const
 
 juce::Rectangle<float> PanelText::getInk() const
 {
+    return inkOf (arrange());
+}
+
+juce::Rectangle<float> inkOf (const juce::GlyphArrangement& glyphs)
+{
     juce::Path outlines;
-    arrange().createPath (outlines);
+    glyphs.createPath (outlines);
     return outlines.getBounds();
 }
 

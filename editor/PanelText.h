@@ -26,6 +26,9 @@ struct PanelText
     juce::Rectangle<float> getInk() const;
 };
 
+// The bounds of the glyphs' outlines.
+juce::Rectangle<float> inkOf (const juce::GlyphArrangement& glyphs);
+
 // Whether two inked areas keep at least one whole pixel row or column clear
 // between them, so that no pixel holds ink of both and they do not touch.
 bool inksApart (juce::Rectangle<float> a, juce::Rectangle<float> b);

@@ -248,7 +248,7 @@ namespace StoredXml
 
         Reader r { data, strnlen (data, numBytes) };
 
-        if (r.startsWith ("<?xml") && (r.peek (5) == ' ' || r.peek (5) == '\t' || r.peek (5) == '\r' || r.peek (5) == '\n' || r.peek (5) == '?'))
+        if (r.startsWith ("<?xml") && (r.isBlank (r.peek (5)) || r.peek (5) == '?'))
             if (! r.skipPast ("?>"))
                 return false;
 

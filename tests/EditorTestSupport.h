@@ -111,13 +111,6 @@ namespace editor_test
         std::atomic<int> count { 0 };
     };
 
-    inline juce::Rectangle<float> inkOf (const juce::GlyphArrangement& glyphs)
-    {
-        juce::Path outlines;
-        glyphs.createPath (outlines);
-        return outlines.getBounds();
-    }
-
     inline juce::String charactersOf (juce::GlyphArrangement glyphs)
     {
         juce::String characters;
