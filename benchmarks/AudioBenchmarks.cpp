@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "benchmarks/BundleLoader.h"
 #include "processor/EmberLashAudioProcessor.h"
 
 #include <array>
@@ -185,21 +186,6 @@ namespace
 
         runBlocks (state, setup, processor, parameters);
         processor.releaseResources();
-    }
-
-    std::unique_ptr<juce::AudioPluginInstance> loadBundle (double rate, int blockSize, juce::String& error)
-    {
-        juce::VST3PluginFormat format;
-        juce::OwnedArray<juce::PluginDescription> found;
-        format.findAllTypesForFile (found, juce::File (EMBERLASH_BUNDLE_PATH).getFullPathName());
-
-        if (found.size() != 1)
-        {
-            error = "the bundle " EMBERLASH_BUNDLE_PATH " was not found or holds no single plug-in";
-            return {};
-        }
-
-        return format.createInstanceFromDescription (*found.getFirst(), rate, blockSize, error);
     }
 
     void hosted (benchmark::State& state, Setup setup)

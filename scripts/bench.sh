@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release and runs them: the audio path in-process and
-# through the built VST3 bundle, and the editor's paint and timer costs.
+# through the built VST3 bundle, the editor's paint and timer costs, and the
+# host process's CPU with the editor open (Editor/HostCpu, about two minutes).
 # Arguments go to the benchmark program, for example
 #   ./scripts/bench.sh --benchmark_filter='48000Hz/stereo/512' --benchmark_repetitions=5
 # EMBERLASH_JUCE_DIR=<folder> builds against another JUCE 8 tree;
