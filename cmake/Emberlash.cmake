@@ -9,6 +9,7 @@ set(EMBERLASH_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../processor/PresetStorage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/FactoryPresets.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/ScopedSuspendProcessing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../processor/BlockArrivals.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../processor/EmberLashAudioProcessor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../editor/PanelText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../editor/EmberLashGUI.cpp

@@ -889,6 +889,7 @@ void EmberLashAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
     const auto outPeak1 = measureRight ? toMeterLevel (figures.outputPeak[1]) : 0.0f;
 
     setMeterLevels (inPeak0, inPeak1, outPeak0, outPeak1, figures.clipSum, numInputs, numSamples);
+    blockArrivals.blockFinished (numSamples, currentSampleRate);
 }
 
 void EmberLashAudioProcessor::processChunk (const float* inL, const float* inR, float* outL, float* outR,
@@ -1050,14 +1051,14 @@ void EmberLashAudioProcessor::setMeterLevels (float inPeak0, float inPeak1, floa
 
     for (size_t c = 0; c < 2; ++c)
     {
-        inputLevel[c].store (juce::jmax (0.86f * inputLevel[c].load(), inPeaks[c]));
-        outputLevel[c].store (juce::jmax (0.86f * outputLevel[c].load(), outPeaks[c]));
+        inputLevel[c].store (juce::jmax (levelFallPerBlock * inputLevel[c].load(), inPeaks[c]));
+        outputLevel[c].store (juce::jmax (levelFallPerBlock * outputLevel[c].load(), outPeaks[c]));
     }
 
     const auto channels = juce::jmax (numChannels, 1);
     const auto divisor = (float) juce::jmax (channels * numSamples, 1);
     const auto v = juce::jlimit (0.0f, 1.0f, 8.0f * clipSum / divisor);
-    clipLevel.store (juce::jmax (0.84f * clipLevel.load(), v));
+    clipLevel.store (juce::jmax (clipFallPerBlock * clipLevel.load(), v));
 }
 
 //==============================================================================
@@ -1100,6 +1101,29 @@ float EmberLashAudioProcessor::getOutputLevel (int channel) const
 float EmberLashAudioProcessor::getClipLevel() const
 {
     return clipLevel.load();
+}
+
+EmberLashAudioProcessor::MeterReading EmberLashAudioProcessor::readMeters() const
+{
+    // The arrivals first: levels loaded after them are at least as new.
+    const auto missed = blockArrivals.missedBlocks();
+
+    const auto fallen = [missed] (const std::atomic<float>& level, float perBlock)
+    {
+        const auto published = level.load();
+        return missed == 0 ? published : (float) ((double) published * std::pow ((double) perBlock, (double) missed));
+    };
+
+    MeterReading reading;
+
+    for (size_t c = 0; c < 2; ++c)
+    {
+        reading.input[c] = fallen (inputLevel[c], levelFallPerBlock);
+        reading.output[c] = fallen (outputLevel[c], levelFallPerBlock);
+    }
+
+    reading.clip = fallen (clipLevel, clipFallPerBlock);
+    return reading;
 }
 
 float EmberLashAudioProcessor::toMeterLevel (float sample)

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <string>
 
+#include "processor/BlockArrivals.h"
 #include "processor/FactoryPresets.h"
 #include "processor/PresetStorage.h"
 #include "processor/PresettableProcessor.h"
@@ -61,6 +62,22 @@ public:
     float getClipLevel() const;
     static float toMeterLevel (float sample);
 
+    // The meter levels as the editor shows them: as published after the last
+    // block while blocks keep coming; once the host stops calling
+    // processBlock, as they would be after the silent blocks of the last
+    // block's size that it would have processed since (see BlockArrivals).
+    struct MeterReading
+    {
+        std::array<float, 2> input {}, output {};
+        float clip = 0.0f;
+    };
+
+    MeterReading readMeters() const;
+
+    // What the published levels keep of themselves from one block to the next.
+    static constexpr float levelFallPerBlock = 0.86f;
+    static constexpr float clipFallPerBlock = 0.84f;
+
     //==========================================================================
     // Presets
     juce::StringArray getFactoryPresetNames() override;
@@ -106,6 +123,7 @@ public:
     std::array<std::atomic<float>, 2> inputLevel { 0.0f, 0.0f };
     std::array<std::atomic<float>, 2> outputLevel { 0.0f, 0.0f };
     std::atomic<float> clipLevel { 0.0f };
+    BlockArrivals blockArrivals;
 
     PresetStorage presetStorage;
 

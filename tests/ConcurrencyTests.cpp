@@ -70,6 +70,7 @@ TEST (Concurrency, RestoresParameterChangesAndProcessingTogether)
             if (! (display.startsWith ("User Sound") || display.startsWith ("Full Stack") || display.startsWith ("Presets")))
                 ++tornDisplays;
             (void) processor.getInputLevel (0);
+            (void) processor.readMeters();
         }
     });
 
