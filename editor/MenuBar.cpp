@@ -110,7 +110,9 @@ void MenuBar::updatePresetButtonText()
     if (text.isEmpty() || text == "Preset")
         text = "Presets";
 
-    presetButton.setText (withMenuMark (text));
+    // Polled eight times a second: an unchanged text is not painted again.
+    if (const auto shown = withMenuMark (text); shown != presetButton.getText())
+        presetButton.setText (shown);
 }
 
 void MenuBar::timerCallback()

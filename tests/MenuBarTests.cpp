@@ -1,3 +1,4 @@
+#include "tests/RepaintRecorder.h"
 #include "tests/WindowTestSupport.h"
 
 #include "editor/IconButton.h"
@@ -182,6 +183,38 @@ TEST_F (MenuBarFixture, SettingTheProcessorRefreshesAtOnce)
 
     EXPECT_EQ (access.presettable(), &fake);
     EXPECT_EQ (access.presetButton().getText(), "Tight Chug" + menuMark());
+}
+
+TEST_F (MenuBarFixture, TimerRepaintsThePresetsButtonOnlyWhenItsTextChanges)
+{
+    bar.setSize (1256, 70);
+    bar.setVisible (true);
+    bar.setPresettableProcessor (&fake);
+    auto& recorder = RepaintRecorder::attachTo (bar);
+
+    const struct { const char* displayName; bool repaints; } ticks[] {
+        { "Presets", false }, { "Cab Glue", true }, { "Cab Glue", false }, { "Cab Glue *", true },
+        { "  Cab Glue *  ", false },   // shown trimmed, as before
+        { "Cab Glue *", false }, { "Presets", true }, { "Presets", false },
+    };
+
+    for (const auto& tick : ticks)
+    {
+        SCOPED_TRACE (tick.displayName);
+        fake.displayName = tick.displayName;
+        recorder.areas.clear();
+        access.tick();
+
+        if (tick.repaints)
+        {
+            EXPECT_FALSE (recorder.areas.isEmpty());
+            EXPECT_TRUE (access.presetButton().getBounds().contains (recorder.areas.getBounds()));
+        }
+        else
+        {
+            EXPECT_TRUE (recorder.areas.isEmpty()) << recorder.areas.getBounds().toString() << " was repainted";
+        }
+    }
 }
 
 TEST (MenuBarTimer, FollowsAKnobTurnOnTheProcessor)
