@@ -74,7 +74,7 @@ namespace
     }
 
     // One tick of the panel's 33 ms timer: mode buttons, value labels and the
-    // repaint request (which, off screen, only marks the panel dirty).
+    // meters' check, with nothing changing, so nothing is repainted.
     void panelTimerTick (benchmark::State& state)
     {
         EmberLashAudioProcessor processor;

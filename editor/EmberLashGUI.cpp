@@ -253,6 +253,8 @@ EmberLashGUI::EmberLashGUI (EmberLashAudioProcessor& processorToUse)
     modernButton.setButtonText ("MODERN");
 
     updateValueLabels();
+    shownLevels = readMeterLevels();
+    shownPowerOn = processor.isPowerOn();
     startTimer (33);
 }
 
@@ -285,7 +287,43 @@ void EmberLashGUI::timerCallback()
     modernButton.setToggleState (mode == 2, juce::dontSendNotification);
 
     updateValueLabels();
-    repaint();
+    repaintChangedMeters();
+}
+
+EmberLashGUI::MeterLevels EmberLashGUI::readMeterLevels() const
+{
+    const auto meters = processor.readMeters();
+    return { (meters.input[0] + meters.input[1]) * 0.5f, (meters.output[0] + meters.output[1]) * 0.5f, meters.clip };
+}
+
+// The controls repaint themselves when their state, text or value changes.
+// The panel's own picture changes with the power state, which greys it all,
+// and with the levels, of which only the lit segments and the clip fill show.
+// A tick where neither changed repaints nothing.
+void EmberLashGUI::repaintChangedMeters()
+{
+    const auto on = processor.isPowerOn();
+    const auto levels = readMeterLevels();
+
+    if (on != shownPowerOn)
+    {
+        repaint();
+    }
+    else
+    {
+        // Each area holds every shape that is drawn live for its level.
+        if (countLitSegments (levels.in, on) != countLitSegments (shownLevels.in, on))
+            repaint (getLevelMeterWell (inMeterArea).getSmallestIntegerContainer());
+
+        if (countLitSegments (levels.out, on) != countLitSegments (shownLevels.out, on))
+            repaint (getLevelMeterWell (outMeterArea).getSmallestIntegerContainer());
+
+        if (! juce::exactlyEqual (getClipFill (levels.clip, on), getClipFill (shownLevels.clip, on)))
+            repaint (getClipBarRepaintArea());
+    }
+
+    shownLevels = levels;
+    shownPowerOn = on;
 }
 
 void EmberLashGUI::setupValueLabel (EditableValueLabel& label, std::function<void (const juce::String&)> callback)
@@ -545,10 +583,9 @@ void EmberLashGUI::lookAndFeelChanged()
 void EmberLashGUI::paint (juce::Graphics& g)
 {
     // Power is read once, so that the layer and the levels agree with the key.
+    // The levels are those of the last tick, which repainted what they change.
     const auto on = processor.isPowerOn();
-    const MeterLevels levels { (processor.inputLevel[0].load() + processor.inputLevel[1].load()) * 0.5f,
-                               (processor.outputLevel[0].load() + processor.outputLevel[1].load()) * 0.5f,
-                               processor.clipLevel.load() };
+    const auto& levels = shownLevels;
 
     const auto scale = g.getInternalContext().getPhysicalPixelScaleFactor();
     const StaticLayerKey key { scale, getDeviceOffset (scale), on, getKnobAreas() };
@@ -778,11 +815,19 @@ void EmberLashGUI::drawLevelMeterFrame (juce::Graphics& g, juce::Rectangle<float
     g.drawRoundedRectangle (well, 6.0f, 1.0f);
 }
 
+// The segments light from the bottom, each at its own threshold; with power off none.
+int EmberLashGUI::countLitSegments (float level, bool on) noexcept
+{
+    int lit = 0;
+
+    while (on && lit < 12 && level >= (float) (lit + 1) / 12.0f - 0.06f)
+        ++lit;
+
+    return lit;
+}
+
 void EmberLashGUI::drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<float> area, float level, bool on)
 {
-    if (! on)
-        level = 0.0f;
-
     const auto s = computeScale();
     const auto well = getLevelMeterWell (area);
     const auto innerHeight = juce::jmax (well.getHeight() - 8.0f * s, 0.0f);
@@ -791,6 +836,7 @@ void EmberLashGUI::drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<fl
     const auto segmentWidth = juce::jmax (well.getWidth() - 8.0f * s, 0.0f);
     const auto base = well.getY() + 4.0f * s + innerHeight;
     const auto unlitAlpha = (juce::uint8) juce::roundToInt ((on ? 0.2f : 0.16f) * 255.0f);
+    const auto lit = countLitSegments (level, on);
 
     for (int i = 0; i < 12; ++i)
     {
@@ -799,9 +845,7 @@ void EmberLashGUI::drawLevelMeterSegments (juce::Graphics& g, juce::Rectangle<fl
         if (on)
             colour = i < 6 ? accentColour2 : (i < 9 ? accentColour1 : accentColour3);
 
-        const auto lit = level >= (float) (i + 1) / 12.0f - 0.06f;
-
-        if (! lit)
+        if (i >= lit)
             colour = colour.withAlpha (unlitAlpha);
 
         g.setColour (colour);
@@ -820,6 +864,21 @@ PanelText EmberLashGUI::getClipLabel() const
              juce::Justification::centred };
 }
 
+// The share of the bar's inner width that the fill covers. Written so that a
+// not-a-number level gives an empty fill, not a NaN width.
+float EmberLashGUI::getClipFill (float clipLevel, bool on) noexcept
+{
+    return on && clipLevel > 0.0f ? juce::jmin (clipLevel, 1.0f) : 0.0f;
+}
+
+// The bar with its outline, and the CLIP label above it.
+juce::Rectangle<int> EmberLashGUI::getClipBarRepaintArea() const
+{
+    const auto label = getClipLabel();
+    return clipBarArea.expanded (1.0f).getUnion (label.getInk().expanded (1.0f)).getSmallestIntegerContainer()
+               .getUnion (label.area);
+}
+
 void EmberLashGUI::drawClipBar (juce::Graphics& g, float clipLevel, bool on)
 {
     const auto s = computeScale();
@@ -832,8 +891,7 @@ void EmberLashGUI::drawClipBar (juce::Graphics& g, float clipLevel, bool on)
     g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (on ? 0x14 : 0x12)));
     g.drawRoundedRectangle (clipBarArea, 6.0f, 1.0f);
 
-    // Written so that a not-a-number level gives an empty fill, not a NaN width.
-    const auto fraction = on && clipLevel > 0.0f ? juce::jmin (clipLevel, 1.0f) : 0.0f;
+    const auto fraction = getClipFill (clipLevel, on);
     g.setColour (on ? accentColour1 : juce::Colour (0xff605e5a));
     g.fillRoundedRectangle (clipBarArea.getX() + 7.0f * s, clipBarArea.getY() + 4.0f * s,
                             juce::jmax (clipBarArea.getWidth() - 14.0f * s, 0.0f) * fraction,

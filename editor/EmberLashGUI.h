@@ -154,11 +154,17 @@ private:
 
     // Painting. What changes only with the size, the power state, the scale
     // and the look-and-feel is rendered once into the static layer; the meter
-    // levels are drawn over it every frame.
+    // levels, as the last tick read them, are drawn over it.
     struct MeterLevels
     {
-        float in = 0.0f, out = 0.0f, clip = 0.0f;
+        float in = 0.0f, out = 0.0f, clip = 0.0f;   // IN and OUT: the mean of both channels
     };
+
+    MeterLevels readMeterLevels() const;
+    void repaintChangedMeters();
+    juce::Rectangle<int> getClipBarRepaintArea() const;
+    static int countLitSegments (float level, bool on) noexcept;
+    static float getClipFill (float clipLevel, bool on) noexcept;
 
     // What the static layer was rendered for. A knob area (where a visible
     // slider draws its knob, in panel coordinates) says that the layer holds
@@ -228,6 +234,11 @@ private:
     const juce::Colour accentColour1 { 0xffff911a };
     const juce::Colour accentColour2 { 0xffff5c10 };
     const juce::Colour accentColour3 { 0xffffc03a };
+
+    // The levels that the meters show and the power state, as the last tick
+    // read them.
+    MeterLevels shownLevels;
+    bool shownPowerOn = false;
 
     juce::Image staticLayer;                 // at staticLayerKey.scale device pixels to a panel pixel
     StaticLayerKey staticLayerKey;

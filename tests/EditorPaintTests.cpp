@@ -83,13 +83,11 @@ namespace
             return panel->createComponentSnapshot (panel->getLocalBounds(), true, 1.0f);
         }
 
+        // The panel reads the levels at its timer's tick.
         void setLevels (float in, float out, float clip)
         {
-            processor.inputLevel[0] = in;
-            processor.inputLevel[1] = in;
-            processor.outputLevel[0] = out;
-            processor.outputLevel[1] = out;
-            processor.clipLevel = clip;
+            publishLevels (processor, in, out, clip);
+            access->tick();
         }
 
         // Centre of meter segment i (0 at the bottom) in a meter area, at s = 1.
@@ -205,6 +203,7 @@ TEST_F (RenderedPanel, MetersShowTheMeanOfBothChannels)
     processor.inputLevel[1] = 0.0f;
     processor.outputLevel[0] = 0.2f;
     processor.outputLevel[1] = 1.0f;
+    access->tick();
 
     const auto image = render();
     expectSegments (image, access->inMeterArea(), 3, true);    // 0.25

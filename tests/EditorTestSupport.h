@@ -93,6 +93,17 @@ namespace editor_test
         parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
     }
 
+    // Publishes meter levels as the processor does after a block: IN and OUT
+    // alike on both channels.
+    inline void publishLevels (EmberLashAudioProcessor& p, float in, float out, float clip)
+    {
+        p.inputLevel[0] = in;
+        p.inputLevel[1] = in;
+        p.outputLevel[0] = out;
+        p.outputLevel[1] = out;
+        p.clipLevel = clip;
+    }
+
     // Counts every value notification that a parameter sends to its listeners.
     struct WriteCounter final : juce::AudioProcessorParameter::Listener
     {
