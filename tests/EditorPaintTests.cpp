@@ -527,29 +527,9 @@ namespace
         if (actual.getBounds() != expected.getBounds() || actual.getFormat() != expected.getFormat())
             return testing::AssertionFailure() << "the images differ in size or format";
 
-        const juce::Image::BitmapData a (actual, juce::Image::BitmapData::readOnly);
-        const juce::Image::BitmapData e (expected, juce::Image::BitmapData::readOnly);
-        int differing = 0, worst = 0;
-        juce::Point<int> worstAt;
-
-        for (int y = 0; y < actual.getHeight(); ++y)
-            for (int x = 0; x < actual.getWidth(); ++x)
-            {
-                const auto p = a.getPixelColour (x, y), q = e.getPixelColour (x, y);
-                const auto distance = juce::jmax (std::abs (p.getRed() - q.getRed()), std::abs (p.getGreen() - q.getGreen()),
-                                                  std::abs (p.getBlue() - q.getBlue()), std::abs (p.getAlpha() - q.getAlpha()));
-                if (distance == 0)
-                    continue;
-
-                ++differing;
-
-                if (distance > worst)
-                {
-                    worst = distance;
-                    worstAt = { x, y };
-                }
-            }
-
+        const auto difference = compareImages (actual, expected);
+        const auto differing = difference.differing, worst = difference.worst;
+        const auto worstAt = difference.worstAt;
         const auto share = 100.0 * differing / ((double) actual.getWidth() * actual.getHeight());
         const auto description = [&]
         {

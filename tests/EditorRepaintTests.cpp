@@ -1,7 +1,6 @@
 #include "tests/EditorTestSupport.h"
 #include "tests/RepaintRecorder.h"
 
-#include <cstring>
 #include <functional>
 
 using namespace editor_test;
@@ -39,20 +38,6 @@ namespace
 
         RepaintRecorder* recorder = nullptr;
     };
-
-    int countDifferingPixels (const juce::Image& a, const juce::Image& b)
-    {
-        const juce::Image::BitmapData pixelsA (a, juce::Image::BitmapData::readOnly);
-        const juce::Image::BitmapData pixelsB (b, juce::Image::BitmapData::readOnly);
-        int differing = 0;
-
-        for (int y = 0; y < a.getHeight(); ++y)
-            for (int x = 0; x < a.getWidth(); ++x)
-                differing += std::memcmp (pixelsA.getPixelPointer (x, y), pixelsB.getPixelPointer (x, y),
-                                          (size_t) pixelsA.pixelStride) != 0 ? 1 : 0;
-
-        return differing;
-    }
 
     testing::AssertionResult allWithin (const juce::RectangleList<int>& areas, const juce::RectangleList<int>& allowed)
     {
@@ -209,7 +194,7 @@ TEST_F (RecordedPanel, PaintingWhatTheTicksRepaintDrawsTheWholePicture)
 
             paintWindow (screen, region);
 
-            EXPECT_EQ (countDifferingPixels (screen, paintAll()), 0);
+            EXPECT_EQ (compareImages (screen, paintAll()).differing, 0);
         }
 
         window.removeChildComponent (panel.get());

@@ -104,6 +104,41 @@ namespace editor_test
         p.clipLevel = clip;
     }
 
+    // Where two renders of one size differ: how many pixels, and the largest
+    // difference in any channel with the first pixel that shows it.
+    struct ImageDifference
+    {
+        int differing = 0, worst = 0;
+        juce::Point<int> worstAt;
+    };
+
+    inline ImageDifference compareImages (const juce::Image& actual, const juce::Image& expected)
+    {
+        const juce::Image::BitmapData a (actual, juce::Image::BitmapData::readOnly);
+        const juce::Image::BitmapData e (expected, juce::Image::BitmapData::readOnly);
+        ImageDifference difference;
+
+        for (int y = 0; y < actual.getHeight(); ++y)
+            for (int x = 0; x < actual.getWidth(); ++x)
+            {
+                const auto p = a.getPixelColour (x, y), q = e.getPixelColour (x, y);
+                const auto distance = juce::jmax (std::abs (p.getRed() - q.getRed()), std::abs (p.getGreen() - q.getGreen()),
+                                                  std::abs (p.getBlue() - q.getBlue()), std::abs (p.getAlpha() - q.getAlpha()));
+                if (distance == 0)
+                    continue;
+
+                ++difference.differing;
+
+                if (distance > difference.worst)
+                {
+                    difference.worst = distance;
+                    difference.worstAt = { x, y };
+                }
+            }
+
+        return difference;
+    }
+
     // Counts every value notification that a parameter sends to its listeners.
     struct WriteCounter final : juce::AudioProcessorParameter::Listener
     {
